@@ -1,0 +1,282 @@
+// runtime/gc.cpp: the collector's state, allocation with lazy destruction and size caches, the
+// incremental marking, the sweep by splicing, the collection step and the root registry (Part 4.2).
+#include "runtime/gc.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "runtime/text.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define QR_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define QR_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define QR_POISON(p, n) ((void)(p), (void)(n))
+#define QR_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+int gc_markbit = 1;
+// Sentinels are constant-initialised as empty circular lists, so the heap works even for objects
+// made during static initialisation; gc_init1 makes them empty again.
+gc_object gc_unmarked_list(gc_static, &gc_unmarked_list);
+gc_object gc_queued_list(gc_static, &gc_queued_list);
+gc_object gc_marked_list(gc_static, &gc_marked_list);
+gc_object gc_free_list(gc_static, &gc_free_list);
+gc_object* gc_cache[GC_CACHE_SLOTS];
+int gc_new_bytes;
+int gc_alloced_bytes;
+int gc_marked_bytes;
+int gc_free_bytes;
+std::atomic<int> gc_ext_new_bytes{0};
+int gc_sweep_count;
+
+gc_pending_block gc_pending[GC_PENDING_MAX];
+int gc_pending_count;
+
+// ---- Objects -------------------------------------------------------------------------------------
+
+bool Object::Equals(Object* obj) { return this == obj; }
+int Object::Compare(Object* obj) {
+  return static_cast<int>(reinterpret_cast<char*>(this) - reinterpret_cast<char*>(obj));
+}
+String Object::debug() { return String("+Object\n"); }
+
+static bool gc_on_list(gc_object* head, gc_object* p) {
+  for (gc_object* q = head->succ; q != head; q = q->succ) {
+    if (q == p) return true;
+  }
+  return false;
+}
+
+// The collector clears succ before it destroys garbage, so a heap object that is still linked here
+// is being destroyed because its constructor threw (or by a stray delete): take it off its list and
+// count its bytes as pending garbage, which gc_object_free then gives back.
+gc_object::~gc_object() {
+  if (succ && !(flags & GC_FLAG_STATIC)) {
+    int size = gc_size();
+    if ((flags & GC_COLOUR_BITS) != gc_markbit && gc_on_list(&gc_marked_list, this)) {
+      gc_marked_bytes -= size;
+    }
+    gc_remove(this);
+    succ = pred = nullptr;
+    gc_alloced_bytes -= size;
+    gc_free_bytes += size;
+  }
+}
+
+void gc_object_adopt_slow(gc_object* p) {
+  char* addr = reinterpret_cast<char*>(p);
+  for (int i = gc_pending_count - 1; i >= 0; --i) {
+    char* block = static_cast<char*>(gc_pending[i].block);
+    if (block == addr) {
+      int size = gc_pending[i].size;
+      std::copy(gc_pending + i + 1, gc_pending + gc_pending_count, gc_pending + i);
+      --gc_pending_count;
+      p->flags = size | gc_markbit;
+      gc_append(p, &gc_unmarked_list);
+      gc_alloced_bytes += size;
+      return;
+    }
+    if (addr > block && addr < block + gc_pending[i].size) {
+      std::fputs("gc_object must be the first base of a collected class\n", stderr);
+      std::abort();
+    }
+  }
+  // Not from gc_object_alloc: a static or automatic object, never collected.
+  p->flags = GC_COLOUR_BITS;
+  p->succ = p->pred = nullptr;
+}
+
+// ---- Allocation ----------------------------------------------------------------------------------
+
+static void gc_cache_push(gc_object* p, int size) {
+  p->succ = gc_cache[size >> 3];
+  gc_cache[size >> 3] = p;
+  // Everything but the link is dead until the block is handed out again.
+  // Layout: virtual table pointer, succ, then the rest.
+  char* block = reinterpret_cast<char*>(p);
+  QR_POISON(block, sizeof(void*));
+  QR_POISON(block + 2 * sizeof(void*), size - 2 * sizeof(void*));
+}
+
+void* gc_object_alloc(int size) {
+  size = (size + 7) & GC_SIZE_MASK;
+  gc_new_bytes += size;
+
+  // Lazy destruction: destroy at least as many bytes of pending garbage as are allocated, or all.
+  int target = std::max(gc_free_bytes - size, 0);
+  while (gc_free_bytes > target && gc_free_list.succ != &gc_free_list) {
+    gc_object* p = gc_free_list.succ;
+    gc_remove(p);
+    p->succ = p->pred = nullptr;
+    delete p;
+  }
+
+  void* mem;
+  if (size < GC_CACHE_LIMIT && gc_cache[size >> 3]) {
+    gc_object* p = gc_cache[size >> 3];
+    QR_UNPOISON(reinterpret_cast<char*>(p), size);
+    gc_cache[size >> 3] = p->succ;
+    mem = p;
+  } else {
+    mem = std::malloc(size);
+  }
+  if (gc_pending_count == GC_PENDING_MAX) {
+    std::fputs("gc_object_alloc: too many objects allocated before their constructors ran\n", stderr);
+    std::abort();
+  }
+  gc_pending[gc_pending_count++] = gc_pending_block{mem, size};
+  return mem;
+}
+
+void gc_object_free(gc_object* p) {
+  // A block whose constructor never ran (a constructor argument threw): it was never counted.
+  for (int i = gc_pending_count - 1; i >= 0; --i) {
+    if (gc_pending[i].block == p) {
+      int size = gc_pending[i].size;
+      std::copy(gc_pending + i + 1, gc_pending + gc_pending_count, gc_pending + i);
+      --gc_pending_count;
+      if (size < GC_CACHE_LIMIT) {
+        gc_cache_push(p, size);
+      } else {
+        std::free(p);
+      }
+      return;
+    }
+  }
+  int size = p->gc_size();
+  gc_free_bytes -= size;
+  if (size < GC_CACHE_LIMIT) {
+    gc_cache_push(p, size);
+  } else {
+    std::free(p);
+  }
+}
+
+void gc_ext_malloced(int bytes) { gc_ext_new_bytes.fetch_add(bytes); }
+
+// ---- Collection ----------------------------------------------------------------------------------
+
+void gc_init1() {
+  for (gc_object* head : {&gc_unmarked_list, &gc_queued_list, &gc_marked_list, &gc_free_list}) {
+    head->succ = head->pred = head;
+  }
+}
+
+void gc_mark_queued(int budget) {
+  while (gc_marked_bytes < budget && gc_queued_list.succ != &gc_queued_list) {
+    gc_object* p = gc_queued_list.succ;
+    gc_remove(p);
+    gc_append(p, &gc_marked_list);
+    gc_marked_bytes += p->gc_size();
+    p->mark();
+  }
+}
+
+// Moves all nodes of list `from` to the tail of list `to`; `from` becomes empty. O(1).
+static void gc_splice(gc_object* from, gc_object* to) {
+  if (from->succ == from) return;
+  gc_object* first = from->succ;
+  gc_object* last = from->pred;
+  gc_object* tail = to->pred;
+  tail->succ = first;
+  first->pred = tail;
+  last->succ = to;
+  to->pred = last;
+  from->succ = from->pred = from;
+}
+
+void gc_sweep() {
+  int garbage = gc_alloced_bytes - gc_marked_bytes;
+  if (garbage != 0) {
+    gc_splice(&gc_unmarked_list, &gc_free_list);
+    gc_free_bytes += garbage;
+  }
+  // The black list becomes the white list.
+  gc_unmarked_list.succ = gc_unmarked_list.pred = &gc_unmarked_list;
+  gc_splice(&gc_marked_list, &gc_unmarked_list);
+  gc_alloced_bytes = gc_marked_bytes;
+  gc_marked_bytes = 0;
+  gc_markbit ^= 1;
+  ++gc_sweep_count;
+}
+
+void gc_collect() {
+  int ext = gc_ext_new_bytes.load();
+  // (The test is done in 64 bits so that large outside allocations cannot overflow it.)
+  if (static_cast<long long>(gc_new_bytes) + ext > GC_FULL_THRESHOLD) {
+    gc_ext_new_bytes.fetch_sub(ext);  // what a worker added meanwhile stays counted
+    gc_mark_queued(GC_UNLIMITED_BUDGET);
+    gc_sweep();
+    gc_mark();
+    gc_new_bytes = 0;
+  } else {
+    gc_mark_queued(gc_step_budget());
+  }
+}
+
+int gc_step_budget() {
+  long long scaled = static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * gc_new_bytes;
+  return gc_new_bytes + static_cast<int>(scaled / GC_FULL_THRESHOLD);
+}
+
+void gc_collect_all() {
+  gc_mark_queued(GC_UNLIMITED_BUDGET);
+  gc_sweep();
+  gc_mark();
+}
+
+void gc_validate_list(gc_object* head, const char* message) {
+  gc_object* prev = head;
+  gc_object* node = head->succ;
+  for (;;) {
+    if (!node || node->pred != prev) break;
+    if (node == head) return;
+    prev = node;
+    node = node->succ;
+  }
+  if (message) {
+    std::puts(message);
+    std::fflush(stdout);
+  }
+  std::puts("LIST ERROR!");
+  std::fflush(stdout);
+  std::exit(-1);
+}
+
+// ---- Roots ---------------------------------------------------------------------------------------
+
+namespace {
+struct RootEntry {
+  int rank;
+  gc_roots_fn fn;
+};
+std::vector<RootEntry>& root_registry() {
+  static std::vector<RootEntry> entries;  // built on first use, so static initialisers may register
+  return entries;
+}
+}  // namespace
+
+void gc_register_roots(int rank, gc_roots_fn fn) {
+  std::vector<RootEntry>& entries = root_registry();
+  for (const RootEntry& e : entries) {
+    if (e.fn == fn) return;
+  }
+  auto at = std::upper_bound(entries.begin(), entries.end(), rank,
+                             [](int r, const RootEntry& e) { return r < e.rank; });
+  entries.insert(at, RootEntry{rank, fn});
+}
+
+void gc_unregister_roots(gc_roots_fn fn) {
+  std::vector<RootEntry>& entries = root_registry();
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [fn](const RootEntry& e) { return e.fn == fn; }),
+                entries.end());
+}
+
+void gc_mark() {
+  for (const RootEntry& e : root_registry()) e.fn();
+}

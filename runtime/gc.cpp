@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "runtime/debug.h"
 #include "runtime/text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -242,7 +243,7 @@ void gc_validate_list(gc_object* head, const char* message) {
     std::puts(message);
     std::fflush(stdout);
   }
-  std::puts("LIST ERROR!");
+  std::puts(OX_LIST_ERROR);
   std::fflush(stdout);
   std::exit(-1);
 }

@@ -2,6 +2,7 @@
 // holding `length` elements inline. Length 0 is the per-type static Array<T>::nullRep (flags 3).
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -40,7 +41,9 @@ class Array {
         }
       }
     }
-    T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + DataOffset()); }
+    // The elements follow the header (computed through an integer, so that the compiler does not
+    // take the static empty rep's size as the extent of its data).
+    T* data() { return reinterpret_cast<T*>(reinterpret_cast<std::uintptr_t>(this) + DataOffset()); }
     static constexpr std::size_t DataOffset() {
       return (sizeof(Rep) + alignof(T) - 1) / alignof(T) * alignof(T);
     }

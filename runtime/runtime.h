@@ -1,5 +1,5 @@
 // runtime/runtime.h: the language runtime in one include: collector and objects, strings, arrays.
-// Also errors and debug output, start-up hooks; containers are added as they land.
+// Also errors and debug output, the start-up hooks and the containers.
 #pragma once
 
 #include "runtime/gc.h"
@@ -7,3 +7,4 @@
 #include "runtime/text.h"
 #include "runtime/debug.h"
 #include "runtime/startup.h"
+#include "runtime/containers.h"

@@ -21,7 +21,7 @@ class String {
   // strings) and it is never freed.
   static Rep nullRep;
 
-  String() : rep(&nullRep) {}
+  constexpr String() : rep(&nullRep) {}
   String(const String& s) : rep(s.rep) { Retain(rep); }
   String(String&& s) noexcept : rep(s.rep) { s.rep = &nullRep; }
   String(const Char* p, int count);  // count code units; 0 gives the empty string

@@ -1,0 +1,34 @@
+// Files as the game sees them: data paths ("tarn://data/..." and its two siblings) resolved beside
+// the real executable, and the saved-state file ".tarnstate" in the working directory.
+#pragma once
+
+#include "runtime/runtime.h"
+
+// The scheme and its three folders. A data path names a file in data/ beside the program.
+inline constexpr char OX_SCHEME[] = "tarn:";
+inline constexpr char OX_DATA_PREFIX[] = "tarn://data/";
+inline constexpr char OX_INTERNAL_PREFIX[] = "tarn://internal/";
+inline constexpr char OX_EXTERNAL_PREFIX[] = "tarn://external/";
+inline constexpr char OX_DATA_DIR[] = "/data/";
+inline constexpr char OX_INTERNAL_DIR[] = "/internal";
+inline constexpr char OX_EXTERNAL_DIR[] = "/external/";
+
+// The saved state: one UTF-8 text file, relative to the working directory. A save writes the text
+// to a private file beside it first and renames that over it, so the old state stays whole until
+// the new one is on disk.
+inline constexpr char OX_STATE_PATH[] = "./.tarnstate";
+inline constexpr char OX_STATE_TEMP_FORMAT[] = "./.tarnstate.%ld.tmp";  // process id
+// SaveState's results.
+inline constexpr int OX_SAVE_OK = 0;
+inline constexpr int OX_SAVE_CANNOT_CREATE = -1;
+inline constexpr int OX_SAVE_SHORT_WRITE = -2;
+
+// Files are read in blocks of this size.
+inline constexpr int OX_FILE_BLOCK = 4096;
+
+// A path the game gives becomes a data path unless it already has a scheme or drive prefix
+// ("x:/" with no "/" before the colon) or starts with "./" or "/".
+String ox_data_FixDataPath(String path);
+
+// A path as the operating system takes it: UTF-8, with surrogate pairs joined.
+std::string ox_native_path(const String& path);

@@ -1,0 +1,215 @@
+// Window-system input: the key, character, mouse-button and pointer callbacks, the translation of
+// window-system key codes into the framework's key numbers, and the characters special keys type.
+#include <GLFW/glfw3.h>
+
+#include <array>
+
+#include "host/host_game.h"
+
+namespace {
+
+// The framework's key numbers that the keyboard produces (besides digits and letters, which are
+// their own ASCII codes).
+enum FrameworkKey : int {
+  kKeyNone = 0,
+  kKeyBackspace = 8,
+  kKeyTab = 9,
+  kKeyEnter = 13,
+  kKeyShift = 16,
+  kKeyControl = 17,
+  kKeyEscape = 27,
+  kKeySpace = 32,
+  kKeyPageUp = 33,
+  kKeyPageDown = 34,
+  kKeyEnd = 35,
+  kKeyHome = 36,
+  kKeyLeft = 37,
+  kKeyUp = 38,
+  kKeyRight = 39,
+  kKeyDown = 40,
+  kKeyInsert = 45,
+  kKeyDelete = 46,
+  kKeyDigit0 = 48,
+  kKeyDigit9 = 57,
+  kKeyA = 65,
+  kKeyZ = 90,
+  kKeyPad0 = 96,
+  kKeyPadMultiply = 106,
+  kKeyPadAdd = 107,
+  kKeyPadSubtract = 109,
+  kKeyPadDecimal = 110,
+  kKeyPadDivide = 111,
+  kKeyF1 = 112,
+  kKeySemicolon = 186,
+  kKeyEquals = 187,
+  kKeyComma = 188,
+  kKeyMinus = 189,
+  kKeyPeriod = 190,
+  kKeySlash = 191,
+  kKeyGrave = 192,
+  kKeyLeftBracket = 219,
+  kKeyBackslash = 220,
+  kKeyRightBracket = 221,
+  kKeyApostrophe = 222,
+};
+
+// Printable codes that no key of this window system reports, kept so that the table holds every
+// pair of the keyboard layout it describes: the double quote and the tilde share the keys of the
+// apostrophe and the grave accent.
+constexpr int kCodeDoubleQuote = 34;
+constexpr int kCodeTilde = 126;
+// Function keys F1 to F12 and keypad digits 0 to 9 are runs of consecutive codes on both sides.
+constexpr int kFunctionKeys = 12;
+constexpr int kPadDigits = 10;
+// KeyToChar: keys that type a character of their own get it with this bit set, delete gives DEL.
+constexpr int kSpecialCharBit = 0x10000;
+constexpr int kCharDelete = 127;
+// Mouse buttons above the middle one are ignored.
+constexpr int kLastMouseButton = GLFW_MOUSE_BUTTON_MIDDLE;
+// Pointer moves carry no button.
+constexpr int kNoButton = -1;
+
+struct KeyPair {
+  int glfw;
+  int key;
+};
+
+constexpr KeyPair kKeyPairs[] = {
+    {GLFW_KEY_SPACE, kKeySpace},
+    {GLFW_KEY_APOSTROPHE, kKeyApostrophe},
+    {kCodeDoubleQuote, kKeyApostrophe},
+    {GLFW_KEY_COMMA, kKeyComma},
+    {GLFW_KEY_MINUS, kKeyMinus},
+    {GLFW_KEY_PERIOD, kKeyPeriod},
+    {GLFW_KEY_SLASH, kKeySlash},
+    {GLFW_KEY_SEMICOLON, kKeySemicolon},
+    {GLFW_KEY_EQUAL, kKeyEquals},
+    {GLFW_KEY_LEFT_BRACKET, kKeyLeftBracket},
+    {GLFW_KEY_BACKSLASH, kKeyBackslash},
+    {GLFW_KEY_RIGHT_BRACKET, kKeyRightBracket},
+    {GLFW_KEY_GRAVE_ACCENT, kKeyGrave},
+    {kCodeTilde, kKeyGrave},
+    {GLFW_KEY_ESCAPE, kKeyEscape},
+    {GLFW_KEY_UP, kKeyUp},
+    {GLFW_KEY_DOWN, kKeyDown},
+    {GLFW_KEY_LEFT, kKeyLeft},
+    {GLFW_KEY_RIGHT, kKeyRight},
+    {GLFW_KEY_LEFT_SHIFT, kKeyShift},
+    {GLFW_KEY_RIGHT_SHIFT, kKeyShift},
+    {GLFW_KEY_LEFT_CONTROL, kKeyControl},
+    {GLFW_KEY_RIGHT_CONTROL, kKeyControl},
+    {GLFW_KEY_TAB, kKeyTab},
+    {GLFW_KEY_ENTER, kKeyEnter},
+    {GLFW_KEY_BACKSPACE, kKeyBackspace},
+    {GLFW_KEY_INSERT, kKeyInsert},
+    {GLFW_KEY_DELETE, kKeyDelete},
+    {GLFW_KEY_PAGE_UP, kKeyPageUp},
+    {GLFW_KEY_PAGE_DOWN, kKeyPageDown},
+    {GLFW_KEY_HOME, kKeyHome},
+    {GLFW_KEY_END, kKeyEnd},
+    {GLFW_KEY_KP_DIVIDE, kKeyPadDivide},
+    {GLFW_KEY_KP_MULTIPLY, kKeyPadMultiply},
+    {GLFW_KEY_KP_SUBTRACT, kKeyPadSubtract},
+    {GLFW_KEY_KP_ADD, kKeyPadAdd},
+    {GLFW_KEY_KP_DECIMAL, kKeyPadDecimal},
+};
+
+// One entry per window-system key code; 0 where the key means nothing to the framework (alt,
+// super, lock keys, F13 and above, keypad enter and equals, the non-US keys).
+using KeyTable = std::array<unsigned char, GLFW_KEY_LAST + 1>;
+
+constexpr KeyTable MakeKeyTable() {
+  KeyTable table{};
+  for (int c = GLFW_KEY_0; c <= GLFW_KEY_9; ++c) table[c] = static_cast<unsigned char>(c);
+  for (int c = GLFW_KEY_A; c <= GLFW_KEY_Z; ++c) table[c] = static_cast<unsigned char>(c);
+  for (int i = 0; i < kFunctionKeys; ++i) table[GLFW_KEY_F1 + i] = static_cast<unsigned char>(kKeyF1 + i);
+  for (int i = 0; i < kPadDigits; ++i) table[GLFW_KEY_KP_0 + i] = static_cast<unsigned char>(kKeyPad0 + i);
+  for (const KeyPair& p : kKeyPairs) table[p.glfw] = static_cast<unsigned char>(p.key);
+  return table;
+}
+
+constexpr KeyTable kKeyTable = MakeKeyTable();
+static_assert(GLFW_KEY_0 == kKeyDigit0 && GLFW_KEY_9 == kKeyDigit9, "digits are their ASCII codes");
+static_assert(GLFW_KEY_A == kKeyA && GLFW_KEY_Z == kKeyZ, "letters are their ASCII codes");
+
+}  // namespace
+
+int OxGlfwGame::TransKey(int key) {
+  if (key < 0 || key > GLFW_KEY_LAST) return kKeyNone;
+  return kKeyTable[key];
+}
+
+int OxGlfwGame::KeyToChar(int key) {
+  switch (key) {
+    case kKeyBackspace:
+    case kKeyTab:
+    case kKeyEnter:
+    case kKeyEscape:
+      return key;
+    case kKeyPageUp:
+    case kKeyPageDown:
+    case kKeyEnd:
+    case kKeyHome:
+    case kKeyLeft:
+    case kKeyUp:
+    case kKeyRight:
+    case kKeyDown:
+    case kKeyInsert:
+      return key | kSpecialCharBit;
+    case kKeyDelete:
+      return kCharDelete;
+    default:
+      return 0;
+  }
+}
+
+// A repeat counts as a press: it sends the key down again (the framework ignores a down of a key
+// already down) and the key's own character, so held cursor keys keep typing.
+void OxGlfwGame::OnKey(int key, int action) {
+  int k = TransKey(key);
+  if (k == kKeyNone || !_game) return;
+  if (action == GLFW_RELEASE) {
+    _game->KeyEvent(c_OxGameEvent::m_KeyUp, k);
+    return;
+  }
+  _game->KeyEvent(c_OxGameEvent::m_KeyDown, k);
+  if (int chr = KeyToChar(k)) _game->KeyEvent(c_OxGameEvent::m_KeyChar, chr);
+}
+
+void OxGlfwGame::OnChar(int chr, int action) {
+  if (action == GLFW_PRESS && _game) _game->KeyEvent(c_OxGameEvent::m_KeyChar, chr);
+}
+
+void OxGlfwGame::OnMouseButton(int button, int action) {
+  if (button < 0 || button > kLastMouseButton || !_game) return;
+  double x = 0, y = 0;
+  if (_glfwGame && _glfwGame->_window) glfwGetCursorPos(_glfwGame->_window, &x, &y);
+  float fx = static_cast<float>(static_cast<int>(x));
+  float fy = static_cast<float>(static_cast<int>(y));
+  int event = action == GLFW_PRESS ? c_OxGameEvent::m_MouseDown : c_OxGameEvent::m_MouseUp;
+  _game->MouseEvent(event, button, fx, fy);
+}
+
+void OxGlfwGame::OnMousePos(int x, int y) {
+  if (_game) {
+    _game->MouseEvent(c_OxGameEvent::m_MouseMove, kNoButton, static_cast<float>(x),
+                      static_cast<float>(y));
+  }
+}
+
+void OxGlfwGame::RegisterCallbacks() {
+  glfwSetKeyCallback(_window, [](GLFWwindow*, int key, int, int action, int) { OnKey(key, action); });
+  glfwSetCharCallback(_window, [](GLFWwindow*, unsigned int chr) {
+    OnChar(static_cast<int>(chr), GLFW_PRESS);
+  });
+  glfwSetMouseButtonCallback(_window, [](GLFWwindow*, int button, int action, int) {
+    OnMouseButton(button, action);
+  });
+  glfwSetCursorPosCallback(_window, [](GLFWwindow*, double x, double y) {
+    OnMousePos(static_cast<int>(x), static_cast<int>(y));
+  });
+  glfwSetWindowCloseCallback(_window, [](GLFWwindow* w) {
+    OnWindowClose();
+    glfwSetWindowShouldClose(w, GLFW_FALSE);
+  });
+}

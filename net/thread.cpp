@@ -1,0 +1,39 @@
+// Worker threads: creation of the detached thread, its entry and the published state.
+// Threads are never joined; the object must stay reachable while its thread runs.
+#include "net/thread.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+
+// Process exit status when a thread cannot be created (the shell sees 255).
+static constexpr int kThreadFailExit = -1;
+
+void OxThread::Start() {
+  if (_state.load(std::memory_order_acquire) == kRunning) return;
+  _result = nullptr;
+  _state.store(kRunning, std::memory_order_release);
+  try {
+    std::thread([this] {
+      Run__UNSAFE__();
+      _state.store(kFinished, std::memory_order_release);
+    }).detach();
+  } catch (const std::system_error&) {
+    std::fputs(OX_THREAD_CREATE_FAILED, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    std::exit(kThreadFailExit);
+  }
+}
+
+bool OxThread::IsRunning() { return _state.load(std::memory_order_acquire) == kRunning; }
+
+Object* OxThread::Result() { return _result; }
+
+void OxThread::SetResult(Object* result) { _result = result; }
+
+String OxThread::Strdup(const String& text) {
+  // A new rep from the characters; the empty string's shared rep never has its count changed.
+  return String(text.Data(), text.Length());
+}

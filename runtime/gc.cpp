@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cstddef>
 #include <vector>
 
 #include "runtime/debug.h"
@@ -93,14 +95,32 @@ void gc_object_adopt_slow(gc_object* p) {
 
 // ---- Allocation ----------------------------------------------------------------------------------
 
+// The flags word of a block whose destructor has run is read as plain memory: the object is gone.
+constexpr std::size_t GC_FLAGS_OFFSET = 3 * sizeof(void*);  // after the vtable pointer, succ, pred
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+static_assert(offsetof(gc_object, succ) == sizeof(void*), "gc_object layout");
+static_assert(offsetof(gc_object, flags) == GC_FLAGS_OFFSET, "gc_object layout");
+#pragma GCC diagnostic pop
+
+// A cached block is dead memory, not an object: its link (where succ was, after the vtable
+// pointer) is read and written as plain memory, and under AddressSanitizer the rest is poisoned.
+constexpr std::size_t GC_LINK_OFFSET = sizeof(void*);
+
 static void gc_cache_push(gc_object* p, int size) {
-  p->succ = gc_cache[size >> 3];
-  gc_cache[size >> 3] = p;
-  // Everything but the link is dead until the block is handed out again.
-  // Layout: virtual table pointer, succ, then the rest.
   char* block = reinterpret_cast<char*>(p);
-  QR_POISON(block, sizeof(void*));
-  QR_POISON(block + 2 * sizeof(void*), size - 2 * sizeof(void*));
+  std::memcpy(block + GC_LINK_OFFSET, &gc_cache[size >> 3], sizeof(gc_object*));
+  gc_cache[size >> 3] = p;
+  QR_POISON(block, GC_LINK_OFFSET);
+  QR_POISON(block + GC_LINK_OFFSET + sizeof(void*), size - GC_LINK_OFFSET - sizeof(void*));
+}
+
+static gc_object* gc_cache_pop(int size) {
+  gc_object* p = gc_cache[size >> 3];
+  char* block = reinterpret_cast<char*>(p);
+  QR_UNPOISON(block, size);
+  std::memcpy(&gc_cache[size >> 3], block + GC_LINK_OFFSET, sizeof(gc_object*));
+  return p;
 }
 
 void* gc_object_alloc(int size) {
@@ -118,10 +138,7 @@ void* gc_object_alloc(int size) {
 
   void* mem;
   if (size < GC_CACHE_LIMIT && gc_cache[size >> 3]) {
-    gc_object* p = gc_cache[size >> 3];
-    QR_UNPOISON(reinterpret_cast<char*>(p), size);
-    gc_cache[size >> 3] = p->succ;
-    mem = p;
+    mem = gc_cache_pop(size);
   } else {
     mem = std::malloc(size);
   }
@@ -148,7 +165,9 @@ void gc_object_free(gc_object* p) {
       return;
     }
   }
-  int size = p->gc_size();
+  int flags;
+  std::memcpy(&flags, reinterpret_cast<char*>(p) + GC_FLAGS_OFFSET, sizeof flags);
+  int size = flags & GC_SIZE_MASK;
   gc_free_bytes -= size;
   if (size < GC_CACHE_LIMIT) {
     gc_cache_push(p, size);

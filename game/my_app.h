@@ -300,12 +300,16 @@ private:
     // One board frame of play (board.cpp): layout, cells, cursor and controls.
     // Returns the cleared-count of the frame; sets *allFallen.
     int p_BoardFrame(int* allFallen);
-    void p_BoardControls(float cell, float left, float top);
+    void p_BoardControls();
+    bool p_CellOpen(int x, int y);
     void p_ClearTile(int record, float px, float py);
-    // One frame's rate measurement (dispatch.cpp).
+    // Opens the pause menu (flow.cpp).
+    void p_OpenPause();
+    // Pieces of the update and render (dispatch.cpp).
     static void p_MeasureRate(int now, int* lastMs, int* fps, int* fpsAvg);
     void p_ReadPointer();
     void p_DecodeICade();
     void p_RunMode();
+    void p_FitScreen(int width, int height);
     int p_ReplayDrawList(float width, float height);
 };

@@ -78,6 +78,11 @@ bool LoopbackServer::WaitRequest(size_t index, std::string* bytes) {
   return true;
 }
 
+size_t LoopbackServer::RequestCount() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return requests_.size();
+}
+
 int LoopbackServer::Connections() {
   std::lock_guard<std::mutex> lock(mu_);
   return connections_;

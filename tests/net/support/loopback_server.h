@@ -41,6 +41,8 @@ class LoopbackServer {
   // The bytes of the index-th request, waiting (boundedly) until it has been read.
   // Returns false when it did not arrive in time.
   bool WaitRequest(size_t index, std::string* bytes);
+  // Requests read so far (without waiting).
+  size_t RequestCount();
   // Connections accepted so far.
   int Connections();
 

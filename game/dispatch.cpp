@@ -35,6 +35,10 @@ constexpr float kStickKeyThreshold = 0.4f;     // stick deflection that counts a
 constexpr float kStickDeadZone = 0.2f;
 constexpr float kKeyRampStep = 0.15f;          // a held direction key ramps the stick by this
 constexpr float kKeyRampReturn = 0.2f;         // and a released one returns by this
+// The ramp is kept on this grid, so that float rounding never leaves a crumb beside 0: a
+// released key returns from full to 0 in exactly five frames, and two steps of 0.15 make
+// exactly the 0.3 move threshold.
+constexpr double kKeyRampGrid = 100000;
 constexpr float kDebugStickCentre = 0.05f;
 constexpr int kOptStickYLeft = 15;             // m_options[15 + axis]: keep the stick's y as reported
 constexpr int kOptSlideMax = 30;
@@ -63,6 +67,7 @@ const ICadeKey kICadeMap[] = {
 };
 
 inline bool down(int code) { return ox_input_KeyDown(code) != 0; }
+inline float onRampGrid(float v) { return static_cast<float>(std::round(v * kKeyRampGrid) / kKeyRampGrid); }
 inline bool joy(int player, int button) { return down(kCodeJoyBase + kJoyStride * player + button); }
 
 // Device pixels to virtual units; nothing before the screen has been fitted.
@@ -175,38 +180,27 @@ int c_MyApp::p_AnalogueControl() {
         m_stickY = y;
     }
     // Direction keys ramp a stick of their own: held keys push it, released ones let it return.
-    if (p_PlayKey(kKeyUp, 0, 0)) {
-        m_keyStickY -= kKeyRampStep;
-        m_stickY = m_keyStickY;
-    } else if (m_keyStickY < 0) {
-        m_keyStickY += kKeyRampReturn;
-        if (m_keyStickY > 0) m_keyStickY = 0;
-        m_stickY = m_keyStickY;
-    }
-    if (p_PlayKey(kKeyDown, 0, 0)) {
-        m_keyStickY += kKeyRampStep;
-        m_stickY = m_keyStickY;
-    } else if (m_keyStickY > 0) {
-        m_keyStickY -= kKeyRampReturn;
-        if (m_keyStickY < 0) m_keyStickY = 0;
-        m_stickY = m_keyStickY;
-    }
-    if (p_PlayKey(kKeyLeft, 0, 0)) {
-        m_keyStickX -= kKeyRampStep;
-        m_stickX = m_keyStickX;
-    } else if (m_keyStickX < 0) {
-        m_keyStickX += kKeyRampReturn;
-        if (m_keyStickX > 0) m_keyStickX = 0;
-        m_stickX = m_keyStickX;
-    }
-    if (p_PlayKey(kKeyRight, 0, 0)) {
-        m_keyStickX += kKeyRampStep;
-        m_stickX = m_keyStickX;
-    } else if (m_keyStickX > 0) {
-        m_keyStickX -= kKeyRampReturn;
-        if (m_keyStickX < 0) m_keyStickX = 0;
-        m_stickX = m_keyStickX;
-    }
+    // The key towards negative values is handled first, as up before down and left before right.
+    auto ramp = [](bool negHeld, bool posHeld, float& key, float& stick) {
+        if (negHeld) {
+            key = onRampGrid(key - kKeyRampStep);
+            stick = key;
+        } else if (key < 0) {
+            key = onRampGrid(key + kKeyRampReturn);
+            if (key > 0) key = 0;
+            stick = key;
+        }
+        if (posHeld) {
+            key = onRampGrid(key + kKeyRampStep);
+            stick = key;
+        } else if (key > 0) {
+            key = onRampGrid(key - kKeyRampReturn);
+            if (key < 0) key = 0;
+            stick = key;
+        }
+    };
+    ramp(p_PlayKey(kKeyUp, 0, 0) != 0, p_PlayKey(kKeyDown, 0, 0) != 0, m_keyStickY, m_stickY);
+    ramp(p_PlayKey(kKeyLeft, 0, 0) != 0, p_PlayKey(kKeyRight, 0, 0) != 0, m_keyStickX, m_stickX);
     auto clampUnit = [](float& v) { v = v < -1 ? -1.0f : (v > 1 ? 1.0f : v); };
     clampUnit(m_stickX);
     clampUnit(m_stickY);

@@ -1,0 +1,90 @@
+// Test fixture for the game: the runtime and framework up under the platform-neutral loop
+// with a clock the test sets, real OpenAL (null output), an input device fed with events,
+// and a fresh c_MyApp per test driven frame by frame through the host's guarded update.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/app.h"
+#include "framework/audio.h"
+#include "framework/input.h"
+#include "game/my_app.h"
+#include "game/rules.h"
+#include "host/host_game.h"
+
+// The loop platform of the tests: time only moves when the test says so.
+class TestClock : public OxLoopPlatform {
+ public:
+    double seconds = 0;
+    double Time() override { return seconds; }
+    void Sleep(double) override {}
+    void SwapBuffers() override {}
+    void PollEvents() override {}
+    void WaitEvents() override {}
+    bool WindowOpen() override { return true; }
+    bool WindowActive() override { return true; }
+};
+
+// The host as the tests see it: the desktop host's files and sound loading, with the test
+// clock, a device size the test sets, data read from the build's data folder and no pads.
+class TestHost : public OxGlfwGame {
+ public:
+    TestClock clock;
+    int deviceWidth = 640;
+    int deviceHeight = 480;
+
+    TestHost();
+    int GetDeviceWidth() override { return deviceWidth; }
+    int GetDeviceHeight() override { return deviceHeight; }
+    bool PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) override { return false; }
+    void MarkStarted() { _started = true; }
+    void SetBaseDir(String dir) { _baseDir = dir; }
+};
+
+// Sound numbers the game's rules play, loaded by the fixture.
+extern const int kFixtureSounds[];
+extern const int kFixtureSoundCount;
+
+class GameFixture : public ::testing::Test {
+ protected:
+    static TestHost* host;
+    c_MyApp* app = nullptr;
+    int lastSfxSlot = 0;
+    std::vector<int> played;  // sound numbers started during the last frame, in order
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // One update frame: the clock moves 1/60 s, the host runs the update and a collector step.
+    void Frame();
+    void Frames(int n);
+
+    // Input through the host, as the window system would send it.
+    void KeyDown(int code);
+    void KeyUp(int code);
+    void MouseDown(float x, float y);
+    void MouseMove(float x, float y);
+    void MouseUp();
+    void ReleaseAll();
+
+    // Starts a game on a difficulty through the dispatcher (mode 11) and lets the board
+    // drop in until it has settled.
+    void StartGame(int difficulty);
+    void SettleBoard();
+
+    // Replaces the board with rows of kinds: digits 1..7, '.' for a hole (a cleared cell
+    // that no longer matches), any other character keeps the line-free background.
+    void SetBoard(const std::vector<std::string>& rows);
+    float Cell(int x, int y, int field) const;
+    int Kind(int x, int y) const { return static_cast<int>(Cell(x, y, kCellKind)); }
+    float& Player(int field) { return app->m_player[field]; }
+    int Holes() const;
+    int ParticlesOfKind(int kind) const;
+    int CountPlayed(int sound) const;
+    // Centre of a cell on a 640 x 480 screen, in device pixels at scale 1.
+    static float CellX(int x) { return 140.0f + 60.0f * x; }
+    static float CellY(int y) { return 74.0f + 60.0f * y; }
+};

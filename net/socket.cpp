@@ -2,6 +2,8 @@
 // send and receive operations. Workers only run the blocking calls; callbacks run on the main thread.
 #include "net/socket.h"
 
+#include <chrono>
+
 namespace {
 
 const String kStream("stream");
@@ -114,7 +116,10 @@ int c_AsyncQueue::p_Enqueue(c_AsyncOp* op) {
   const int put = m__put.load(std::memory_order_relaxed);
   if (Next(put) == m__get) oxError(String(OX_ASYNCQUEUE_OVERFLOW));
   gc_assign(m__queue[put], op);
-  m__put.store(Next(put), std::memory_order_release);
+  m__put.store(Next(put), std::memory_order_seq_cst);
+  // Paired with the worker's store of m__idleWorker and its read of m__put: either it sees the
+  // new slot, or this sees it sleeping and wakes it.
+  if (m__idleWorker.load(std::memory_order_seq_cst)) OxThread::Wake(m__put);
   Start();
   return 0;
 }
@@ -125,11 +130,31 @@ bool c_AsyncQueue::p_Idle() {
 
 void c_AsyncQueue::Run__UNSAFE__() {
   int run = m__run.load(std::memory_order_relaxed);
-  while (run != m__put.load(std::memory_order_acquire)) {
-    m__queue[run]->p_Execute__UNSAFE__(m__source);
-    run = Next(run);
-    m__run.store(run, std::memory_order_release);
+  do {
+    while (run != m__put.load(std::memory_order_acquire)) {
+      m__queue[run]->p_Execute__UNSAFE__(m__source);
+      run = Next(run);
+      m__run.store(run, std::memory_order_release);
+    }
+  } while (WaitForWork__UNSAFE__(run));
+}
+
+bool c_AsyncQueue::WaitForWork__UNSAFE__(int run) {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(OX_ASYNCQUEUE_LINGER_MS);
+  bool more = false;
+  m__idleWorker.store(1, std::memory_order_seq_cst);
+  for (;;) {
+    if (m__put.load(std::memory_order_seq_cst) != run) {
+      more = true;
+      break;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+    if (left <= 0) break;
+    OxThread::WaitWhile(m__put, run, static_cast<int>(left));
   }
+  m__idleWorker.store(0, std::memory_order_seq_cst);
+  return more;
 }
 
 int c_AsyncQueue::p_UpdateAsyncEvents() {

@@ -18,6 +18,10 @@ inline constexpr const char* OX_ASYNCQUEUE_OVERFLOW = "AsyncQueue queue overflow
 
 // Slots of each ring queue; at most OX_ASYNCQUEUE_SIZE - 1 operations are outstanding per queue.
 inline constexpr int OX_ASYNCQUEUE_SIZE = 256;
+// How long a worker that has caught up waits for more work before its thread ends: a little over
+// a few update frames, so that a receive queued after each delivery finds the worker still there
+// instead of paying for a new thread every time.
+inline constexpr int OX_ASYNCQUEUE_LINGER_MS = 100;
 
 // Bits of c_Socket::m__state.
 enum : int {
@@ -107,7 +111,8 @@ class c_AsyncReceiveOp : public c_AsyncSocketIoOp {
 // A single-producer ring of operations. Slots [m__get, m__run) are executed and await delivery;
 // slots [m__run, m__put) await execution. m__put and m__get are written by the main thread only,
 // m__run by the worker only; each is published with a release store and read with an acquire
-// load, after the slot or the operation's result fields have been written.
+// load, after the slot or the operation's result fields have been written. A worker that has
+// caught up sleeps on m__put for a while (m__idleWorker set) and the enqueue wakes it.
 class c_AsyncQueue : public c_Thread, public virtual c_IAsyncEventSource {
  public:
   c_Socket* m__source = nullptr;
@@ -115,6 +120,7 @@ class c_AsyncQueue : public c_Thread, public virtual c_IAsyncEventSource {
   std::atomic<int> m__put{0};
   int m__get = 0;
   std::atomic<int> m__run{0};
+  std::atomic<int> m__idleWorker{0};  // 1 while the worker sleeps waiting for work
 
   c_AsyncQueue() {}
   c_AsyncQueue* m_new(c_Socket* source);
@@ -124,6 +130,8 @@ class c_AsyncQueue : public c_Thread, public virtual c_IAsyncEventSource {
   bool p_Idle();
   void Run__UNSAFE__() override;
   int p_UpdateAsyncEvents() override;
+  // Worker side: waits (boundedly) for m__put to move past run; false when none came.
+  bool WaitForWork__UNSAFE__(int run);
   void mark() override;
 };
 

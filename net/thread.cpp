@@ -2,6 +2,11 @@
 // Threads are never joined; the object must stay reachable while its thread runs.
 #include "net/thread.h"
 
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
@@ -36,4 +41,19 @@ void OxThread::SetResult(Object* result) { _result = result; }
 String OxThread::Strdup(const String& text) {
   // A new rep from the characters; the empty string's shared rep never has its count changed.
   return String(text.Data(), text.Length());
+}
+
+// The wait is a futex on the word itself: the kernel compares the word with value and sleeps
+// only while they are equal, so a change made just before the wait is never missed.
+static_assert(sizeof(std::atomic<int>) == sizeof(int), "a futex word is a plain int");
+
+void OxThread::WaitWhile(std::atomic<int>& word, int value, int timeoutMs) {
+  timespec limit;
+  limit.tv_sec = timeoutMs / 1000;
+  limit.tv_nsec = static_cast<long>(timeoutMs % 1000) * 1000000L;
+  syscall(SYS_futex, reinterpret_cast<int*>(&word), FUTEX_WAIT_PRIVATE, value, &limit, nullptr, 0);
+}
+
+void OxThread::Wake(std::atomic<int>& word) {
+  syscall(SYS_futex, reinterpret_cast<int*>(&word), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
 }

@@ -30,6 +30,12 @@ class OxThread : public Object {
 
   // A private copy of a string (a new rep), so that a worker never shares a reference count.
   static String Strdup(const String& text);
+
+  // Blocks the calling thread while word holds value, for at most timeoutMs; returns early
+  // (possibly spuriously) when another thread wakes the word. No lock is taken.
+  static void WaitWhile(std::atomic<int>& word, int value, int timeoutMs);
+  // Wakes every thread waiting on word.
+  static void Wake(std::atomic<int>& word);
 };
 
 class c_Thread : public OxThread {

@@ -186,6 +186,8 @@ class OxGlfwGame : public OxGame {
   unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override;
   unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
                                int* hertz) override;
+  bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                    Array<bool> buttons) override;
 
   virtual void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
                              int depth, int stencil, bool fullscreen);

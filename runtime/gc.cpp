@@ -132,6 +132,8 @@ void* gc_object_alloc(int size) {
   while (gc_free_bytes > target && gc_free_list.succ != &gc_free_list) {
     gc_object* p = gc_free_list.succ;
     gc_remove(p);
+    // Garbage is cold: start loading the one after next, which the next allocation unlinks.
+    __builtin_prefetch(gc_free_list.succ->succ, 1);
     p->succ = p->pred = nullptr;
     delete p;
   }
@@ -190,6 +192,7 @@ void gc_mark_queued(int budget) {
   while (gc_marked_bytes < budget && gc_queued_list.succ != &gc_queued_list) {
     gc_object* p = gc_queued_list.succ;
     gc_remove(p);
+    __builtin_prefetch(gc_queued_list.succ->succ, 1);  // the one after next: unlinked next time
     gc_append(p, &gc_marked_list);
     gc_marked_bytes += p->gc_size();
     p->mark();

@@ -20,6 +20,7 @@ const String kUtf8("utf8");
 // A status line holds at least the protocol word, the code and a reason phrase.
 constexpr int kStatusParts = 3;
 constexpr unsigned char kLineFeed = 0x0A;
+constexpr unsigned char kCarriageReturn = 0x0D;
 
 }  // namespace
 
@@ -53,12 +54,24 @@ int c_HttpRequest::p_Open(const String& method, const String& url, c_IOnHttpRequ
 
 String c_HttpRequest::HeaderBlock() { return m__header->p_Join(kCrLf) + kCrLf + kCrLf; }
 
+bool c_HttpRequest::CanSend() {
+  if (HeaderBlock().Length() > m__wbuf->Length()) return false;
+  for (int i = 0; i < m__header->p_Length2(); ++i) {
+    String line = m__header->p_Get(i);
+    for (int j = 0; j < line.Length(); ++j) {
+      const int byte = line[j] & 0xFF;  // what the "ascii" encoding sends
+      if (byte == kLineFeed || byte == kCarriageReturn) return false;
+    }
+  }
+  return true;
+}
+
 int c_HttpRequest::p_Send() {
   gc_assign(m__socket, (new c_Socket)->m_new(kStream));
-  if (HeaderBlock().Length() > m__wbuf->Length()) {
-    // The request would not fit the header buffer. Rather than send it cut short, connect to no
-    // host at all: that fails at once without a lookup, and the request finishes with no status
-    // through the pump like any failed connection.
+  if (!CanSend()) {
+    // Rather than send a request cut short or with lines the caller did not write, connect to
+    // no host at all: that fails at once without a lookup, and the request finishes with no
+    // status through the pump like any failed connection.
     m__socket->p_ConnectAsync(String(), m__urlObj->p_Port(), this);
     return 0;
   }

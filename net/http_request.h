@@ -60,5 +60,8 @@ class c_HttpRequest : public Object,
  private:
   // The request lines joined with CR LF and ended by an empty line.
   String HeaderBlock();
+  // Whether the request can go out as given: it fits the header buffer, and no character of its
+  // lines would become a CR or LF byte (which would end a line early and let a URL add headers).
+  bool CanSend();
   int ReceiveHeader(c_DataBuffer* buffer, int offset, int count);
 };

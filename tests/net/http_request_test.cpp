@@ -223,19 +223,30 @@ TEST(HttpRequest, ServerThatNeverAnswersLeavesTheGameRunning) {
   EXPECT_EQ(done->calls, 0);
 }
 
-TEST(HttpRequest, RequestTooLongForTheHeaderBufferFinishesWithoutSending) {
-  ServerScript script;
-  LoopbackServer server(script);
-  Completion* done = new Completion;
-  const std::string path = "/" + std::string(OX_HTTP_HEADER_BYTES, 'p');
-  c_HttpRequest* req = (new c_HttpRequest)->m_new2(String("GET"), String(server.Url(path).c_str()), done);
-  qrtest::Keep(req);
-  req->p_Send();
-  ASSERT_TRUE(PumpUntil([&] { return done->calls > 0; }));
-  qrtest::PumpFor(kAfterCallback);
-  EXPECT_EQ(done->calls, 1);
-  EXPECT_EQ(done->status, OX_HTTP_NO_STATUS);
-  EXPECT_EQ(server.Connections(), 0);  // nothing, not even a cut-short request, reached the server
+TEST(HttpRequest, RequestThatCannotGoOutAsGivenFinishesWithoutSending) {
+  struct Case {
+    const char* name;
+    std::u16string path;
+  };
+  const Case cases[] = {
+      {"too long for the header buffer", u"/" + std::u16string(OX_HTTP_HEADER_BYTES, u'p')},
+      {"line break in the URL", u"/a\r\nX-Added: 1"},
+      {"character whose low byte is a line feed", u"/a\u010AX-Added: 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackServer server(ServerScript{});
+    Completion* done = new Completion;
+    String url = String(server.Url("").c_str()) + String(c.path.c_str());
+    c_HttpRequest* req = (new c_HttpRequest)->m_new2(String("GET"), url, done);
+    qrtest::Keep(req);
+    req->p_Send();
+    ASSERT_TRUE(PumpUntil([&] { return done->calls > 0; }));
+    qrtest::PumpFor(kAfterCallback);
+    EXPECT_EQ(done->calls, 1);
+    EXPECT_EQ(done->status, OX_HTTP_NO_STATUS);
+    EXPECT_EQ(server.Connections(), 0);  // nothing at all reached the server
+  }
 }
 
 TEST(HttpRequest, FailedReceiveEndsTheRequestLikeAClose) {

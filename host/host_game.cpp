@@ -367,9 +367,16 @@ void OxGlfwGame::UpdateEvents() {
   }
 }
 
+// Without a first window there is no GL context for the devices the game's start creates: the
+// program ends with a message instead of starting the game.
 void OxGlfwGame::Run() {
   SetGlfwWindow(OX_START_WIDTH, OX_START_HEIGHT, OX_START_COLOUR_BITS, OX_START_COLOUR_BITS,
                 OX_START_COLOUR_BITS, 0, 0, 0, false);
+  if (!_window) {
+    oxPrint(String(OX_WINDOW_OPEN_FAILED));
+    glfwTerminate();
+    std::exit(-1);
+  }
   StartGame();
   RunLoop();
 }

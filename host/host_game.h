@@ -30,6 +30,7 @@ inline constexpr int OX_MAX_VIDEO_MODES = 1024;
 
 // Messages the host prints, defined once.
 inline constexpr char OX_GLFW_INIT_FAILED[] = "glfwInit failed";
+inline constexpr char OX_WINDOW_OPEN_FAILED[] = "Window could not be opened";
 
 // Event kinds, the first argument of the delegate's event operations.
 class c_OxGameEvent {

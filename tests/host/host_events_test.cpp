@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -318,6 +320,51 @@ TEST_F(OpenUrlTest, TheUrlIsTheOpenersOneArgumentWithNoShellInBetween) {
   host.OpenUrl(String(url.c_str()));
   EXPECT_EQ(WaitForLog(), url + "\n");
   EXPECT_NE(access((dir + "/pwned").c_str(), F_OK), 0);
+}
+
+// A host whose window system cannot open a window.
+class NoWindowHost : public OxGlfwGame {
+ public:
+  void SetGlfwWindow(int, int, int, int, int, int, int, int, bool) override {}
+};
+
+TEST(HostStart, WithoutAWindowTheGameIsNotStartedAndTheProgramFails) {
+  NoWindowHost host;
+  LogDelegate* delegate = new LogDelegate;
+  host.SetDelegate(delegate);
+  EXPECT_EXIT(
+      {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        host.Run();
+      },
+      ::testing::ExitedWithCode(255), std::string("^") + OX_WINDOW_OPEN_FAILED + "\n$");
+  EXPECT_FALSE(host.Started());
+}
+
+// The entry with no application: without a display it says so and fails; with one, it has nothing
+// to run and ends normally without a window.
+TEST(HostStart, TheEntryNeedsTheWindowSystemAndRunsOnlyAnApplication) {
+  const std::string prog = std::string(QR_TEST_BIN_DIR) + "/host_main_prog";
+  struct Case {
+    std::string command;
+    std::string output;
+    int status;
+  } cases[] = {
+      {"env -u DISPLAY -u WAYLAND_DISPLAY '" + prog + "'", std::string(OX_GLFW_INIT_FAILED) + "\n", 255},
+  };
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  if (getenv("DISPLAY")) all.push_back({"'" + prog + "'", "", 0});
+  for (const Case& c : all) {
+    FILE* out = popen(c.command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    std::string text;
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, out)) text += buffer;
+    int status = pclose(out);
+    EXPECT_EQ(text, c.output) << c.command;
+    ASSERT_TRUE(WIFEXITED(status)) << c.command;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.command;
+  }
 }
 
 }  // namespace

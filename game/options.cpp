@@ -1,0 +1,284 @@
+// The options box: a panel that slides up over the menu or the pause menu with a back gear
+// and one line per setting; each line toggles when tapped or fired. Closing it saves.
+#include "game/my_app.h"
+#include "game/rules.h"
+#include "game/shell.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kPlayers = 4;
+constexpr int kKeyMode = 1;
+constexpr int kSlideFrames = 30;       // the box is fully in at this slide value
+constexpr float kSlideRise = 24;       // panel units per slide frame still to go
+constexpr float kGearSlide = 4;        // gear and slider x per slide step
+
+// Panel.
+constexpr float kPanelMargin = 50;
+constexpr float kPanelR = 150, kPanelG = 75, kPanelB = 0, kPanelAlpha = 0.85f;
+
+// Back gear and its label.
+constexpr float kGearSpeed = 0.2f;
+constexpr float kGearRestX = 100, kGearY = 60, kGearTravel = 90;
+constexpr float kGearSize = 1.5f, kGearSelectedSize = 2.0f;
+constexpr int kGearFrames[3] = {8, 9, 10};
+constexpr float kGearTurns[3] = {0.66f, -0.33f, -1.0f};
+constexpr float kBackLabelGap = 76, kBackLabelSize = 2.0f;
+constexpr char kBackLabel[] = "<[BACK]";
+
+// Console overscan slider.
+constexpr float kSliderY = 92, kSliderCentre = 0.6f, kSliderSize = 2.0f;
+constexpr float kBarHalf = 128, kBarWidth = 256, kBarHeight = 9, kBarRise = 5;
+constexpr float kKnobScale = 2.67f, kKnobBack = 132, kKnobRise = 8, kKnobW = 8, kKnobH = 16;
+constexpr float kBarR = 0, kBarG = 128, kBarB = 255, kBarAlpha = 0.5f;
+constexpr float kKnobR = 255, kKnobG = 255, kKnobB = 0, kKnobAlpha = 0.75f;
+
+// Option lines.
+constexpr float kLineX = 100, kLineTop = 130, kLineGap = 40, kPortraitQuitGap = 80;
+constexpr float kHighlightX = 84, kHighlightInset = 168, kHighlightH = 24, kHighlightRise = 2;
+constexpr float kHighlightAlpha = 0.5f;
+constexpr float kLineSize = 2.0f;
+constexpr float kQuitRight = 264, kQuitTapBack = 16, kQuitTapW = 180;
+constexpr int kKeyboardControlSet[] = {kKeyUp, kKeyLeft, kKeyRight, kKeyDown, 10, 11, 12, 13, 14, 15, 16, 17, kKeyPause};
+
+enum OptionLine { kLineSound, kLineICade, kLineFullscreen, kLineLeftStick, kLineRightStick, kLineQuit };
+
+// Texts of the lines.
+const char* const kSoundTexts[kSoundModes] = {"Sound : Off", "Sound : SFX + Music", "Sound : SFX", "Sound : Music"};
+constexpr char kSoundOn[] = "Sound : On";
+constexpr char kICadeOff[] = "iCade : Off";
+constexpr char kICadeOn[] = "iCade : On";
+constexpr char kToFullscreen[] = "Fullscreen";
+constexpr char kToWindowed[] = "Windowed";
+constexpr char kLeftNormal[] = "Left Thumbstick Y Normal";
+constexpr char kLeftFlipped[] = "Left Thumbstick Y Flipped";
+constexpr char kRightNormal[] = "Right Thumbstick Y Normal";
+constexpr char kRightFlipped[] = "Right Thumbstick Y Flipped";
+constexpr char kQuitText[] = "Quit";
+
+constexpr int kModeInGame = 9;         // modes above this are a game in progress
+constexpr char kCurrentTune[] = "-1";
+
+}  // namespace
+
+namespace {
+
+// The sound mode as the box shows it: a stored value it has no text for is Off.
+int shownSoundMode(c_MyApp* app) {
+    int& mode = app->m_options[kOptSoundMode];
+    const int modes = HasMusicStream == 1 ? kSoundModes : 2;
+    if (mode < 0 || mode >= modes) mode = kSoundOff;
+    return mode;
+}
+
+String lineText(c_MyApp* app, OptionLine line) {
+    switch (line) {
+        case kLineSound: {
+            const int mode = shownSoundMode(app);
+            if (HasMusicStream == 1) return String(kSoundTexts[mode]);
+            return String(mode == 1 ? kSoundOn : kSoundTexts[kSoundOff]);
+        }
+        case kLineICade: return String(iCadeControls == 1 ? kICadeOn : kICadeOff);
+        case kLineFullscreen: return String(app->m_fullscreen == 1 ? kToWindowed : kToFullscreen);
+        case kLineLeftStick: return String(app->m_options[kOptLeftStickY] != 0 ? kLeftNormal : kLeftFlipped);
+        case kLineRightStick: return String(app->m_options[kOptRightStickY] != 0 ? kRightNormal : kRightFlipped);
+        case kLineQuit: return String(kQuitText);
+    }
+    return String();
+}
+
+// A stick line toggles between normal (non-zero) and flipped (0).
+void toggleStick(c_MyApp* app, int option) {
+    app->m_options[option] = app->m_options[option] != 0 ? 0 : 1;
+}
+
+void runLine(c_MyApp* app, OptionLine line) {
+    switch (line) {
+        case kLineSound: {
+            const int mode = shownSoundMode(app);
+            if (HasMusicStream == 1) {
+                const int next = (mode + 1) % kSoundModes;
+                app->m_options[kOptSoundMode] = next;
+                if (next == kSoundOff || next == kSoundSfx) {
+                    ox_audio_StopMusic();
+                    app->m_musicPlaying = 0;
+                } else if (app->m_mode > kModeInGame) {
+                    app->p_PlayTune(String(kCurrentTune), 1);
+                }
+            } else {
+                app->m_options[kOptSoundMode] = 1 - mode;
+            }
+            break;
+        }
+        case kLineICade:
+            iCadeControls = 1 - iCadeControls;
+            app->p_iCade(iCadeControls);
+            for (int i = 0; i < app->m_vkeys.Length(); ++i) app->m_vkeys[i] = 0;
+            break;
+        case kLineFullscreen: app->p_FullscreenFlip(); break;
+        case kLineLeftStick: toggleStick(app, kOptLeftStickY); break;
+        case kLineRightStick: toggleStick(app, kOptRightStickY); break;
+        case kLineQuit: oxError(String()); break;
+    }
+}
+
+}  // namespace
+
+int c_MyApp::p_OptionBox() {
+    auto anyPlayer = [this](int key) {
+        for (int p = 0; p < kPlayers; ++p)
+            if (p_PlayKey(key, kKeyMode, p)) return true;
+        return false;
+    };
+    auto sound = [this] { p_PlaySFX(kSfxMove, 1.0f, 1.0f, 0.0f); };
+    auto close = [this, &sound] {
+        m_optionsOpen = 0;
+        sound();
+        p_Save();
+        m_optKeyLatch = m_optTouchLatch = 1;
+    };
+
+    // 1. Corner marks show the visible area on the console.
+    p_ResetDraw();
+    if (isOuya == 1) {
+        const float w = jscrw, h = jscrh;
+        const float marks[8][4] = {
+            {0, 0, 16, 8},      {0, 0, 8, 16},      {0, h - 8, 16, 8},      {0, h - 16, 8, 16},
+            {w - 16, 0, 16, 8}, {w - 8, 0, 8, 16},  {w - 16, h - 8, 16, 8}, {w - 8, h - 16, 8, 16},
+        };
+        for (const auto& m : marks) p_Rect(m[0], m[1], m[2], m[3]);
+    }
+
+    // 2. The screen underneath takes no input; nothing reacts while the box slides.
+    m_keyLatch = 1;
+    m_touchUsed = 1;
+    if (m_optSlide != kSlideFrames) m_optKeyLatch = m_optTouchLatch = 1;
+
+    // 3. Panel rising from below.
+    const float rise = (kSlideFrames - m_optSlide) * kSlideRise;
+    p_SetCol(kPanelR, kPanelG, kPanelB, kPanelAlpha);
+    p_Rect(kPanelMargin, rise, jscrw - 2 * kPanelMargin, jscrh);
+
+    // 4. Back gear sliding in from the left.
+    m_gearAngle += kGearSpeed;
+    const float slideX = (3 * m_optSlide - kGearTravel) * kGearSlide;
+    const float gearX = slideX + kGearRestX;
+    p_ResetDraw();
+    p_SetSize(m_optSel == 0 ? kGearSelectedSize : kGearSize);
+    int gearHit = 0;
+    for (int g = 0; g < 3; ++g) {
+        p_SetRot(kGearTurns[g] * m_gearAngle);
+        if (g < 2) p_DrawImg(kImgButtons, gearX, kGearY, static_cast<float>(kGearFrames[g]));
+        else gearHit = p_Button(kImgButtons, gearX, kGearY, kGearFrames[g]);
+    }
+    p_SetRot(0);
+    p_SetSize(kBackLabelSize);
+    p_Text(gearX + kBackLabelGap, kGearY, String(kBackLabel), 0, 1.0f, 0);
+
+    // 5. Closing by the gear or the pause key.
+    if ((gearHit || anyPlayer(kKeyPause)) && m_optKeyLatch == 0 && m_optTouchLatch == 0) {
+        close();
+        m_keyLatch = 1;
+        m_touchUsed = 1;
+    }
+
+    // 6. Console overscan slider, moved by the shoulder buttons only.
+    if (isOuya == 1) {
+        const float y = slideX + kSliderY;
+        const float centre = jscrw * kSliderCentre;
+        p_ResetDraw();
+        p_SetSize(kSliderSize);
+        p_Text(centre, y, String(kOverscanLabel), 1, 1, 0);
+        p_SetCol(kBarR, kBarG, kBarB, kBarAlpha);
+        p_Rect(centre - kBarHalf, y - kBarRise, kBarWidth, kBarHeight);
+        p_SetCol(kKnobR, kKnobG, kKnobB, kKnobAlpha);
+        p_Rect(m_options[kOptOverscan] * kKnobScale + centre - kKnobBack, y - kKnobRise, kKnobW, kKnobH);
+        if (anyPlayer(kKeyFire5) && m_optKeyLatch == 0 && m_options[kOptOverscan] > 0) {
+            m_options[kOptOverscan] -= kOverscanStep;
+            m_optKeyLatch = 1;
+        }
+        if (anyPlayer(kKeyFire6) && m_optKeyLatch == 0 && m_options[kOptOverscan] < kOverscanMax) {
+            m_options[kOptOverscan] += kOverscanStep;
+            m_optKeyLatch = 1;
+        }
+        int& setting = m_options[kOptOverscan];
+        if (setting < kOverscanMin) setting = kOverscanMin;
+        if (setting > kOverscanMax) setting = kOverscanMax;
+        overscan = static_cast<float>(setting);
+    }
+
+    // 7. Option lines.
+    OptionLine lines[6];
+    int count = 0;
+    lines[count++] = kLineSound;
+    if (isOuya == 0) lines[count++] = kLineICade;
+    lines[count++] = kLineFullscreen;
+    lines[count++] = kLineLeftStick;
+    lines[count++] = kLineRightStick;
+    if (isOuya == 1 && m_paused == 0) lines[count++] = kLineQuit;
+
+    bool fire = false;
+    for (int k = kKeyFire1; k <= kKeyFire6; ++k)
+        if (anyPlayer(k)) fire = true;
+
+    float y = rise + kLineTop;
+    for (int idx = 0; idx < count; ++idx) {
+        const int n = idx + 1;
+        const OptionLine line = lines[idx];
+        float x = kLineX;
+        float tapX = kHighlightX, tapW = jscrw - kHighlightInset;
+        if (line == kLineQuit) {
+            y += m_landscape == 0 ? kPortraitQuitGap - kLineGap : 0;
+            x = static_cast<float>(static_cast<int>(jscrw - kQuitRight));
+            tapX = x - kQuitTapBack;
+            tapW = kQuitTapW;
+        }
+        p_ResetDraw();
+        if (n == m_optSel) p_SetCol(0, 180, 255, kHighlightAlpha);
+        else p_SetCol(0, 0, 160, kHighlightAlpha);
+        bool activated = false;
+        if (p_Touch(tapX, y - kHighlightRise, tapW, kHighlightH) && m_optTouchLatch == 0) {
+            m_optSel = n;
+            activated = true;
+        }
+        if (m_optSel == n && fire) activated = true;
+
+        p_ResetDraw();
+        p_SetSize(kLineSize);
+        p_Text(x, y, lineText(this, line), 0, 0, 0);
+
+        if (activated && m_optTouchLatch == 0 && m_optKeyLatch == 0) {
+            runLine(this, line);
+            m_optKeyLatch = m_optTouchLatch = 1;
+            sound();
+        }
+        y += kLineGap;
+    }
+
+    // 8. Keys move the selection; fire on the back gear closes.
+    if (m_optKeyLatch == 0) {
+        if (m_optSel == 0 && (anyPlayer(kKeyFire6) || anyPlayer(kKeyFire1) || anyPlayer(kKeyFire2))) {
+            close();
+        } else if ((anyPlayer(kKeyUp) || anyPlayer(kKeyLeft)) && m_optSel > 0) {
+            --m_optSel;
+            m_optKeyLatch = 1;
+            sound();
+        } else if ((anyPlayer(kKeyDown) || anyPlayer(kKeyRight)) && m_optSel < count) {
+            ++m_optSel;
+            m_optKeyLatch = 1;
+            sound();
+        }
+    }
+
+    // 9. Latches release once everything is let go.
+    if (m_pointerDown == 0) m_optTouchLatch = 0;
+    bool held = false;
+    for (int key : kKeyboardControlSet)
+        if (anyPlayer(key)) held = true;
+    if (!held) m_optKeyLatch = 0;
+
+    // 10. Whatever draws next starts from the default state.
+    p_ResetDraw();
+    return 0;
+}

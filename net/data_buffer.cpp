@@ -13,8 +13,6 @@ namespace {
 
 // Files are read in blocks of this many bytes.
 constexpr int kReadBlock = 4096;
-// Most bytes one 16-bit code unit takes in UTF-8.
-constexpr int kMaxUtf8Bytes = 3;
 
 const String kUtf8("utf8");
 const String kAscii("ascii");
@@ -147,7 +145,7 @@ int c_DataBuffer::p_PokeString(int address, const String& text, const String& en
     return len;
   }
   std::vector<unsigned char> enc;
-  enc.reserve(static_cast<size_t>(len) * kMaxUtf8Bytes);
+  enc.reserve(static_cast<size_t>(len) * OX_DATABUFFER_MAX_UTF8_BYTES);
   for (int i = 0; i < len; ++i) {
     unsigned c = text[i];
     if (c < 0x80) {

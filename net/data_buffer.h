@@ -6,6 +6,10 @@
 
 class OxThread;
 
+// Most bytes one 16-bit code unit takes in "utf8": a buffer of this many bytes per character
+// holds any text.
+inline constexpr int OX_DATABUFFER_MAX_UTF8_BYTES = 3;
+
 // Runtime error texts of this module.
 inline constexpr const char* OX_DATABUFFER_ALLOC_FAILED = "Allocate DataBuffer failed";
 inline constexpr const char* OX_DATABUFFER_BAD_ENCODING = "Invalid string encoding:";  // + the encoding

@@ -59,7 +59,7 @@ bool c_HttpRequest::CanSend() {
   for (int i = 0; i < m__header->p_Length2(); ++i) {
     String line = m__header->p_Get(i);
     for (int j = 0; j < line.Length(); ++j) {
-      const int byte = line[j] & 0xFF;  // what the "ascii" encoding sends
+      const unsigned char byte = static_cast<unsigned char>(line[j]);  // what "ascii" sends
       if (byte == kLineFeed || byte == kCarriageReturn) return false;
     }
   }
@@ -80,7 +80,7 @@ int c_HttpRequest::p_Send() {
 }
 
 int c_HttpRequest::p_Send2(const String& data, const String& mimeType, const String& encoding) {
-  gc_assign(m__data, (new c_DataBuffer)->m_new(data.Length() * 3));
+  gc_assign(m__data, (new c_DataBuffer)->m_new(data.Length() * OX_DATABUFFER_MAX_UTF8_BYTES));
   m__dataLength = m__data->p_PokeString(0, data, encoding);
   if (mimeType.Length() > 0) m__header->p_Push4(kContentType + mimeType);
   m__header->p_Push4(kContentLength + String(m__dataLength));

@@ -197,6 +197,41 @@ TEST_F(Collector, StoredArraysTurnBlackWithTheirElements) {
   EXPECT_EQ(destroyed, 0);
 }
 
+struct Throws : Object {
+  Node* m_a = nullptr;
+  explicit Throws(bool greyed) {
+    if (greyed) gc_assign(roots[1], static_cast<gc_object*>(this));
+    throw 1;
+  }
+};
+
+Node* MakeThenThrow() { throw 2; }
+
+struct Pair : Object {
+  Node* m_a;
+  explicit Pair(Node* a) : m_a(a) {}
+};
+
+// A constructor that throws gives the block back (the heap stays sound); so does a constructor
+// argument that throws after the block was handed out.
+TEST_F(Collector, ThrowingConstructorsReturnTheirBlock) {
+  int alloced = gc_alloced_bytes;
+  EXPECT_THROW(new Throws(false), int);
+  EXPECT_EQ(gc_alloced_bytes, alloced);
+  Check();
+  EXPECT_THROW(new Throws(true), int);
+  roots[1] = nullptr;
+  EXPECT_EQ(gc_alloced_bytes, alloced);
+  Check();
+  EXPECT_THROW(new Pair(MakeThenThrow()), int);
+  EXPECT_EQ(gc_pending_count, 0);
+  EXPECT_EQ(gc_alloced_bytes, alloced);
+  Check();
+  Node* after = new Node;  // the allocator still works, and the header is right
+  EXPECT_EQ(after->gc_size(), 40);
+  EXPECT_TRUE(OnList(&gc_unmarked_list, after));
+}
+
 std::vector<std::string> visits;
 void RootsGame() { visits.push_back("game"); }
 void RootsFramework() { visits.push_back("framework"); }

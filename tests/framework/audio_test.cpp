@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "host/host_game.h"
@@ -66,6 +67,11 @@ class GameSound : public ::testing::Test {
     ox_audio_SetAudioDevice(new gxtkAudio());
     gc_mark();
   }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    std::filesystem::remove_all(*dir_, ignored);
+  }
+
   void TearDown() override {
     g_sound = nullptr;
     ox_audio_StopMusic();

@@ -121,9 +121,9 @@ double Pitch(const Capture& c, const Burst& b) {
 }
 
 TEST(AudioCapture, PlayedSoundsAreHeardAtTheirTimeLengthPitchAndPan) {
-  const std::string dir = MakeTempDir();
-  const std::string out = dir + "/capture.wav";
-  const std::string conf = dir + "/alsoft.conf";
+  const TempDir dir;
+  const std::string out = dir / "capture.wav";
+  const std::string conf = dir / "alsoft.conf";
   std::ofstream(conf) << "[general]\ndrivers=wave\nchannels=stereo\nsample-type=int16\n"
                       << "frequency=" << kCaptureHertz << "\n[wave]\nfile=" << out << "\n";
   setenv("ALSOFT_CONF", conf.c_str(), 1);
@@ -133,8 +133,8 @@ TEST(AudioCapture, PlayedSoundsAreHeardAtTheirTimeLengthPitchAndPan) {
   // One second: 22050 bytes of 8-bit mono at 22050 Hz. Then two short 16-bit blips.
   const Tone second{1.0, 22050, 1, 8, 441.0};
   const Tone blip{0.3, 22050, 1, 16, 882.0};
-  const String secondPath(WriteToneWav(dir + "/second.wav", second).c_str());
-  const String blipPath(WriteToneWav(dir + "/blip.wav", blip).c_str());
+  const String secondPath(WriteToneWav(dir / "second.wav", second).c_str());
+  const String blipPath(WriteToneWav(dir / "blip.wav", blip).c_str());
 
   // The writer starts somewhere inside the device's opening; times below are
   // counted from just before it, and the opening's own length widens the window.

@@ -31,7 +31,7 @@ class AudioDevice : public ::testing::Test {
   static void SetUpTestSuite() {
     setenv("ALSOFT_DRIVERS", "null", 1);
     Host();
-    dir_ = new std::string(MakeTempDir());
+    dir_ = new TempDir();
     WriteToneWav(Path("long.wav"), {2.0});
     WriteToneWav(Path("short.wav"), {0.3});
     gc_register_roots(GC_ROOTS_GAME, MarkTestRoots);
@@ -40,6 +40,8 @@ class AudioDevice : public ::testing::Test {
     gc_assign(g_flusher, Load("short.wav"));
   }
 
+  static void TearDownTestSuite() { delete dir_; }
+
   void TearDown() override {
     for (int c = 0; c < gxtkAudio::kChannelCount; ++c) audio_->StopChannel(c);
     for (gxtkSample*& s : g_kept) s = nullptr;
@@ -47,7 +49,7 @@ class AudioDevice : public ::testing::Test {
 
   static void Flush() { ASSERT_EQ(audio_->PlaySample(g_flusher, kSpareChannel, 0), 0); }
 
-  static std::string Path(const char* name) { return *dir_ + "/" + name; }
+  static std::string Path(const char* name) { return *dir_ / name; }
   static gxtkSample* Load(const char* name) { return audio_->LoadSample(String(Path(name).c_str())); }
 
   // Two full cycles: the second one only keeps what the roots and the device's
@@ -58,11 +60,11 @@ class AudioDevice : public ::testing::Test {
     DestroyGarbage();
   }
 
-  static std::string* dir_;
+  static TempDir* dir_;
   static gxtkAudio* audio_;
 };
 
-std::string* AudioDevice::dir_;
+TempDir* AudioDevice::dir_;
 gxtkAudio* AudioDevice::audio_;
 
 TEST_F(AudioDevice, OpensTheDefaultDeviceWithTheMusicSourceReady) {

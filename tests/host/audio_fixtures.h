@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,12 +70,21 @@ inline std::string WriteToneWav(const std::string& path, const Tone& t) {
   return path;
 }
 
-inline std::string MakeTempDir() {
-  char pattern[] = "/tmp/qr-audio-XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  EXPECT_NE(dir, nullptr);
-  return dir ? dir : "/tmp";
-}
+// A private folder for a test's files, removed with everything in it at the end.
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char pattern[] = "/tmp/qr-audio-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    EXPECT_NE(dir, nullptr);
+    path = dir ? dir : "";
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
 
 // Polls `done` every few milliseconds until it holds or `limit` seconds pass.
 template <class Pred>

@@ -12,8 +12,8 @@ TEST(AudioWithoutDevice, PrintsTheFailureAndTheGameRunsOnSilently) {
   setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
   unsetenv("ALSOFT_CONF");
   Host();
-  const std::string dir = MakeTempDir();
-  const String tone(WriteToneWav(dir + "/tone.wav", {0.2}).c_str());
+  const TempDir dir;
+  const String tone(WriteToneWav(dir / "tone.wav", {0.2}).c_str());
 
   testing::internal::CaptureStdout();
   gxtkAudio* audio = new gxtkAudio();
@@ -39,7 +39,7 @@ TEST(AudioWithoutDevice, PrintsTheFailureAndTheGameRunsOnSilently) {
   audio->Resume();
   EXPECT_EQ(audio->PlayMusic(tone, 1), 0);
   EXPECT_EQ(audio->MusicState(), kChannelStopped);
-  EXPECT_EQ(audio->PlayMusic(String((dir + "/missing.ogg").c_str()), 1), -1);
+  EXPECT_EQ(audio->PlayMusic(String((dir / "missing.ogg").c_str()), 1), -1);
   EXPECT_TRUE(gxtkAudio::DiscardedBuffers().empty());
 }
 

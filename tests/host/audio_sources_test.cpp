@@ -23,8 +23,8 @@ void MarkTestRoots() {
 }
 
 TEST(AudioSources, ChannelsTakeOverSourcesOfStoppedChannels) {
-  const std::string dir = MakeTempDir();
-  const std::string conf = dir + "/alsoft.conf";
+  const TempDir dir;
+  const std::string conf = dir / "alsoft.conf";
   std::ofstream(conf) << "[general]\ndrivers=null\nsources=" << kSourceLimit << "\n";
   setenv("ALSOFT_CONF", conf.c_str(), 1);
   setenv("ALSOFT_DRIVERS", "null", 1);
@@ -32,8 +32,8 @@ TEST(AudioSources, ChannelsTakeOverSourcesOfStoppedChannels) {
   gc_register_roots(GC_ROOTS_GAME, MarkTestRoots);
   gxtkAudio* audio = new gxtkAudio();
   gc_mark();
-  const String tunePath(WriteToneWav(dir + "/long.wav", {3.0}).c_str());
-  const String blipPath(WriteToneWav(dir + "/short.wav", {0.2}).c_str());
+  const String tunePath(WriteToneWav(dir / "long.wav", {3.0}).c_str());
+  const String blipPath(WriteToneWav(dir / "short.wav", {0.2}).c_str());
   gxtkSample* tune = gc_assign(g_kept[0], audio->LoadSample(tunePath));
   gxtkSample* blip = gc_assign(g_kept[1], audio->LoadSample(blipPath));
   ASSERT_NE(tune, nullptr);

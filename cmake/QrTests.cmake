@@ -2,7 +2,8 @@
 # every *_prog.cpp a helper program the tests start as a subprocess, and every
 # support/*.cpp is compiled into each test program of the folder.
 # Tests named *_display_test.cpp open windows: they are labelled "display" and
-# take the x-display lock so two of them never fight over the focus.
+# take the x-display lock so two of them never fight over the focus (one label
+# only: a list of labels does not survive test discovery).
 
 function(qr_add_test_folder layer)
   set(libs ${ARGN})
@@ -32,7 +33,7 @@ function(qr_add_test_folder layer)
     endif()
     if(name MATCHES "_display_test$")
       gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${layer};display" RESOURCE_LOCK x-display TIMEOUT 300)
+        PROPERTIES LABELS display RESOURCE_LOCK x-display TIMEOUT 300)
     else()
       gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
         PROPERTIES LABELS "${layer}" TIMEOUT 300)

@@ -293,8 +293,6 @@ void c_MyApp::p_BoardControls() {
             pl[kPlCursorY] = static_cast<float>(y);
         }
 
-        const bool openLeft = p_CellOpen(x - 1, y), openRight = p_CellOpen(x + 1, y);
-        const bool openUp = p_CellOpen(x, y - 1), openDown = p_CellOpen(x, y + 1);
 
         bool wantLeft = false, wantRight = false, wantUp = false, wantDown = false;
         if (pl[kPlDrag] == 1 && !dead) {
@@ -310,8 +308,11 @@ void c_MyApp::p_BoardControls() {
             }
         }
 
+        // Each push reads the cursor cell again, so a diagonal can push twice in one frame; the
+        // cell it pushes into is tested where the tile now stands, so that the second push of
+        // a diagonal can never move a tile into a hole beside the first one.
         if (pl[kPlGrab] == 1 && m_grid[cellRecord(x, y) + kCellClearTime] == 0) {
-            if ((m_stickX < -kMoveThreshold || wantLeft) && openLeft && x > 0 && pl[kPlLatchX] == 0) {
+            if ((m_stickX < -kMoveThreshold || wantLeft) && p_CellOpen(x - 1, y) && x > 0 && pl[kPlLatchX] == 0) {
                 p_PlaySFX(kSfxPush, ox_random_Rnd2(0.5f, 1.5f), kPushVolume, 0);
                 p_Swap(x, y, -1, 0);
                 pl[kPlGrab] = 0;
@@ -322,7 +323,7 @@ void c_MyApp::p_BoardControls() {
             }
             x = static_cast<int>(pl[kPlCursorX]);
             y = static_cast<int>(pl[kPlCursorY]);
-            if ((m_stickY < -kMoveThreshold || wantUp) && openUp && y > 0 && pl[kPlLatchY] == 0) {
+            if ((m_stickY < -kMoveThreshold || wantUp) && p_CellOpen(x, y - 1) && y > 0 && pl[kPlLatchY] == 0) {
                 p_PlaySFX(kSfxPush, ox_random_Rnd2(0.5f, 1.5f), kPushVolume, 0);
                 p_Swap(x, y, 0, -1);
                 pl[kPlGrab] = 0;
@@ -333,7 +334,8 @@ void c_MyApp::p_BoardControls() {
             }
             x = static_cast<int>(pl[kPlCursorX]);
             y = static_cast<int>(pl[kPlCursorY]);
-            if ((m_stickX > kMoveThreshold || wantRight) && openRight && x < m_gridW - 1 && pl[kPlLatchX] == 0) {
+            if ((m_stickX > kMoveThreshold || wantRight) && p_CellOpen(x + 1, y) && x < m_gridW - 1 &&
+                pl[kPlLatchX] == 0) {
                 p_PlaySFX(kSfxPush, ox_random_Rnd2(0.5f, 1.5f), kPushVolume, 0);
                 p_Swap(x, y, 1, 0);
                 pl[kPlCursorSlideX] = -1;
@@ -344,7 +346,8 @@ void c_MyApp::p_BoardControls() {
             }
             x = static_cast<int>(pl[kPlCursorX]);
             y = static_cast<int>(pl[kPlCursorY]);
-            if ((m_stickY > kMoveThreshold || wantDown) && openDown && y < m_gridH - 1 && pl[kPlLatchY] == 0) {
+            if ((m_stickY > kMoveThreshold || wantDown) && p_CellOpen(x, y + 1) && y < m_gridH - 1 &&
+                pl[kPlLatchY] == 0) {
                 p_PlaySFX(kSfxPush, ox_random_Rnd2(0.5f, 1.5f), kPushVolume, 0);
                 p_Swap(x, y, 0, 1);
                 pl[kPlCursorSlideY] = -1;

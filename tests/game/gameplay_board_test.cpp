@@ -161,6 +161,36 @@ INSTANTIATE_TEST_SUITE_P(
                       PushCase{"UpOffTheEdge", {}, 4, 0, kCodeUp, 4, 0}),
     [](const ::testing::TestParamInfo<PushCase>& info) { return std::string(info.param.name); });
 
+TEST_F(BoardTest, ADiagonalPushNeverMovesATileIntoAHole) {
+    StartGame(2);
+    SetBoard({"", "", "  ."});  // a hole up and to the left of the cursor
+    PutCursor(3, 3);
+    const int tile = Kind(3, 3);
+    KeyDown(kKeyZ);
+    KeyDown(kCodeLeft);
+    KeyDown(kCodeUp);
+    Frames(3);
+    EXPECT_EQ(Player(kPlCursorX), 2.0f) << "the push to the left happens";
+    EXPECT_EQ(Player(kPlCursorY), 3.0f) << "the push up from there would enter the hole";
+    EXPECT_EQ(Kind(2, 3), tile);
+    EXPECT_GT(Cell(2, 2, kCellClearTime), 0.0f) << "the hole stays where it was";
+    EXPECT_EQ(Holes(), 1);
+}
+
+TEST_F(BoardTest, ADiagonalPushMovesTheTileTwiceWhenBothCellsAreLive) {
+    StartGame(2);
+    SetBoard({});
+    PutCursor(3, 3);
+    const int tile = Kind(3, 3);
+    KeyDown(kKeyZ);
+    KeyDown(kCodeLeft);
+    KeyDown(kCodeUp);
+    Frames(3);
+    EXPECT_EQ(Player(kPlCursorX), 2.0f);
+    EXPECT_EQ(Player(kPlCursorY), 2.0f);
+    EXPECT_EQ(Kind(2, 2), tile) << "the second push starts where the first one ended";
+}
+
 TEST_F(BoardTest, AClearingTileUnderTheCursorIsNotPushed) {
     StartGame(2);
     SetBoard({"", "", "", "   ."});

@@ -57,6 +57,7 @@ struct Figures {
   double longest_frame = 0;  // seconds: FRAME operations plus the step after them
   double longest_step = 0;   // seconds: one incremental gc_collect (collector only)
   std::vector<double> steps; // every incremental step's time
+  long most_marked = 0;      // bytes blackened by the busiest incremental step (machine-independent)
   double longest_full = 0;   // seconds: one gc_collect that was a full collection
   long collections = 0;
   double bytes_per_collection = 0;
@@ -174,6 +175,7 @@ struct CollectorPolicy {
   }
   void Step(Figures& f) {
     int sweeps = gc_sweep_count;
+    int marked = gc_marked_bytes;
     double t0 = CpuNow();
     gc_collect();
     double d = CpuNow() - t0;
@@ -183,6 +185,7 @@ struct CollectorPolicy {
     } else {
       f.longest_step = std::max(f.longest_step, d);
       f.steps.push_back(d);
+      f.most_marked = std::max(f.most_marked, static_cast<long>(gc_marked_bytes - marked));
     }
     long heap = static_cast<long>(gc_alloced_bytes) + gc_free_bytes;
     f.peak_heap = std::max(f.peak_heap, heap);
@@ -338,8 +341,9 @@ void PrintSteps(Figures& f, int frame_ops) {
   std::sort(v.begin(), v.end());
   auto at = [&](double q) { return v.empty() ? 0.0 : v[static_cast<std::size_t>(q * (v.size() - 1))] * 1e3; };
   std::printf("collector, a step every %4d operations: incremental steps (ms) median %.3f, p99 %.3f, "
-              "p99.9 %.3f, longest %.3f; longest full collection %.3f\n",
-              frame_ops, at(0.5), at(0.99), at(0.999), f.longest_step * 1e3, f.longest_full * 1e3);
+              "p99.9 %.3f, longest %.3f; busiest step marked %ld KiB; longest full collection %.3f ms\n",
+              frame_ops, at(0.5), at(0.99), at(0.999), f.longest_step * 1e3, f.most_marked / 1024,
+              f.longest_full * 1e3);
 }
 
 // Keeps the fastest run (least CPU time) and the longest pauses of all runs.
@@ -348,6 +352,11 @@ void Keep(Figures& best, const Figures& run, bool first) {
   merged.longest_frame = first ? run.longest_frame : std::max(best.longest_frame, run.longest_frame);
   merged.longest_step = first ? run.longest_step : std::max(best.longest_step, run.longest_step);
   merged.longest_full = first ? run.longest_full : std::max(best.longest_full, run.longest_full);
+  merged.most_marked = first ? run.most_marked : std::max(best.most_marked, run.most_marked);
+  if (!first) {
+    merged.steps = best.steps;
+    merged.steps.insert(merged.steps.end(), run.steps.begin(), run.steps.end());
+  }
   best = merged;
 }
 

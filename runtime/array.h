@@ -1,4 +1,4 @@
-// runtime/array.h: Array<T>, the system's only array type (Part 4.1): a handle to a collected rep
+// runtime/array.h: Array<T>, the system's only array type: a handle to a collected rep
 // holding `length` elements inline. Length 0 is the per-type static Array<T>::nullRep (flags 3).
 #pragma once
 

@@ -1,7 +1,7 @@
-// runtime/containers.h: the language's collections (Part 4.4): growable stacks and an int-keyed
+// runtime/containers.h: the language's collections: growable stacks and an int-keyed
 // red-black map. All are collected objects; every reference stored into them goes through gc_assign.
 //
-// The element classes of the specification (c_DisplayMode, c_IAsyncEventSource) belong to later
+// The element classes the later layers store (c_DisplayMode, c_IAsyncEventSource) belong to later
 // layers, so the containers are templates over the element type and keep the specified names:
 //   c_Stack<T>     stack of T* (T a collected class; the framework uses c_Stack<c_DisplayMode>)
 //   c_Stack2       stack of String; c_StringStack derives it and adds p_Join

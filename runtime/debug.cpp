@@ -1,5 +1,5 @@
 // runtime/debug.cpp: oxPrint, runtime errors and signals, the dbg_ formatters and the debugger stop
-// protocol (Part 4.3).
+// protocol.
 #include "runtime/debug.h"
 
 #include <csignal>

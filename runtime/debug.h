@@ -1,4 +1,4 @@
-// runtime/debug.h: program output and the debugger channel (Part 4.3): oxPrint, oxError and the
+// runtime/debug.h: program output and the debugger channel: oxPrint, oxError and the
 // runtime-error exit, the signal handler, the dbg_ formatters and stop protocol, ThrowableObject.
 #pragma once
 

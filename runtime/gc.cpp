@@ -1,5 +1,5 @@
 // runtime/gc.cpp: the collector's state, allocation with lazy destruction and size caches, the
-// incremental marking, the sweep by splicing, the collection step and the root registry (Part 4.2).
+// incremental marking, the sweep by splicing, the collection step and the root registry.
 #include "runtime/gc.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// runtime/gc.h: the collected heap (Part 4.2). Owns gc_object, Object and gc_interface, the four
+// runtime/gc.h: the collected heap. Owns gc_object, Object and gc_interface, the four
 // intrusive lists, allocation with lazy destruction, marking, the write barrier and the root registry.
 //
 // How a collected class is written:

@@ -1,4 +1,4 @@
-// runtime/startup.cpp: the start-up sequence and the registry of module initialisers (Part 4.3).
+// runtime/startup.cpp: the start-up sequence and the registry of module initialisers.
 #include "runtime/startup.h"
 
 #include <algorithm>

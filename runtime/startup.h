@@ -1,4 +1,4 @@
-// runtime/startup.h: the start-up sequence of the language runtime (Part 4.3) and the hooks that
+// runtime/startup.h: the start-up sequence of the language runtime and the hooks that
 // the later layers fill in: module-global initialisers (oxInit) and the program body (oxMain).
 #pragma once
 

@@ -1,5 +1,5 @@
 // runtime/text.cpp: String construction, queries and operations, and String::Load's decoding of
-// UTF-16 (either byte order), UTF-8 and the byte-per-character fallback (Part 4.1).
+// UTF-16 (either byte order), UTF-8 and the byte-per-character fallback.
 #include "runtime/text.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// runtime/text.h: String, the system's only text type (Part 4.1): immutable 16-bit code units in a
+// runtime/text.h: String, the system's only text type: immutable 16-bit code units in a
 // shared, reference-counted rep. Every empty string is String::nullRep; identity cases share the receiver.
 #pragma once
 
@@ -72,7 +72,7 @@ class String {
   String ToUpper() const;
   String ToLower() const;
   int ToInt() const;
-  std::string ToUtf8() const;  // the encoding of oxPrint (Part 4.3)
+  std::string ToUtf8() const;  // the encoding of oxPrint
 
   static String FromChar(int c);
   // Reads a whole open stream and decodes it: UTF-16 with either BOM, else UTF-8 (an optional BOM

@@ -1,4 +1,4 @@
-// Arrays (Part 4.1): the static empty rep, default elements, handle semantics, element marking.
+// Arrays: the static empty rep, default elements, handle semantics, element marking.
 #include <gtest/gtest.h>
 
 #include "runtime/runtime.h"

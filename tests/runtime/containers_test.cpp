@@ -1,4 +1,4 @@
-// Containers (Part 4.4): stack growth and NIL slots, string joins, interface stacks, and the
+// Containers: stack growth and NIL slots, string joins, interface stacks, and the
 // red-black map: the specified three-key shape and the invariants after random insertions, with
 // collector steps and the heap checker between insertions.
 #include <gtest/gtest.h>

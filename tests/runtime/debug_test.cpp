@@ -1,4 +1,4 @@
-// The dbg_ formatters and the start-up hooks (Part 4.3).
+// The dbg_ formatters and the start-up hooks.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,4 +1,4 @@
-// Runtime errors, signals, oxPrint and the debugger stop protocol (Part 4.3), each run as a real
+// Runtime errors, signals, oxPrint and the debugger stop protocol, each run as a real
 // subprocess (exit_helper) with standard output and standard error captured apart.
 #include <gtest/gtest.h>
 #include <fcntl.h>

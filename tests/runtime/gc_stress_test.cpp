@@ -1,4 +1,4 @@
-// Randomized collector stress test (Part 4.2): a mutator builds, rewires and drops object graphs
+// Randomized collector stress test: a mutator builds, rewires and drops object graphs
 // through gc_assign, with collection steps between batches of mutations, against a shadow model of
 // the graph. After every step: the heap checker holds; no object reachable in the model has been
 // destroyed (canaries, destructor counts, fields equal to the model); every object that became

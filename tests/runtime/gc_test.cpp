@@ -1,4 +1,4 @@
-// The collector (Part 4.2): colours and lists, the write barrier, the full-collection threshold,
+// The collector: colours and lists, the write barrier, the full-collection threshold,
 // lazy destruction through the size caches, root order, interfaces, list validation.
 #include <gtest/gtest.h>
 

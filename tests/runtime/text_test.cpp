@@ -1,4 +1,4 @@
-// Strings (Part 4.1): construction texts, the sharing rules (compared by rep pointer), operations
+// Strings: construction texts, the sharing rules (compared by rep pointer), operations
 // and their corner cases, and every String::Load encoding case.
 #include <gtest/gtest.h>
 

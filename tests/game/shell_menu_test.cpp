@@ -236,7 +236,26 @@ TEST_F(MenuTest, ConsoleAsksBeforeQuitting) {
     EXPECT_EQ(app->m_mode, kModeQuitPrompt);
     Frame();
     EXPECT_TRUE(Drew("UnexpectedQuit"));
+    EXPECT_TRUE(Drew("WhatshouldIdo?"));
+    // Fire ignores the question and goes back to the menu.
+    KeyDown(kKeyCodeEnter);
+    Frame();
+    KeyUp(kKeyCodeEnter);
+    EXPECT_EQ(app->m_mode, kModeMenu);
     isOuya = 0;
+}
+
+TEST_F(MenuTest, QuitPromptEndsOnTheSecondButtonEvenWithFire) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr int kKeyCodeX = 88;  // the second fire button
+    app->m_mode = kModeQuitPrompt;
+    EXPECT_EXIT(
+        {
+            KeyDown(kKeyCodeEnter);
+            KeyDown(kKeyCodeX);
+            Frame();
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ const std::vector<Level>& levels();
 const std::vector<SheetSpec>& imageCatalogue();
 
 // Rows a sheet needs, and the whole picture for one level.
-int rowsOf(const SheetSpec& spec);
-Canvas renderSheet(const SheetSpec& spec, int level, const Fonts& fonts);
+int rowsOf(const SheetSpec& sheet);
+Canvas renderSheet(const SheetSpec& sheet, int level, const Fonts& fonts);
 
 // Painters, one per picture (art_*.cpp).
 void paintTiles(Pen& pen, int frame, const Fonts& fonts);

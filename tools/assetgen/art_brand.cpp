@@ -84,10 +84,12 @@ void paintStudioEmblem(Pen& pen, int, const Fonts&) {
             float t = k / 6.0f;
             Vec2 at{base.x + f.sway * std::sin(f.phase + t * 5.0f) * t, base.y - f.height * t};
             float side = (k % 2) ? 1.0f : -1.0f;
-            float len = 26.0f * (1.0f - 0.45f * t);
-            auto leaf = blade(at, at + Vec2{side * len * 0.8f, -len * 0.75f}, 5.5f * (1.0f - 0.3f * t));
-            pen.fill(inside(grow(leaf, 1.3f)), kNavy);
+            float len = 34.0f * (1.0f - 0.4f * t);
+            Vec2 tip = at + Vec2{side * len * 0.62f, -len * 0.8f};
+            auto leaf = blade(at, tip, 4.6f * (1.0f - 0.3f * t));
+            pen.fill(inside(grow(leaf, 1.2f)), kNavy);
             pen.fill(inside(leaf), vertical(lighten(f.colour, 0.35f), f.colour, at.y - len, at.y));
+            pen.fill(inside(intersect(segment(at, tip, 0.5f), leaf)), withAlpha(lighten(f.colour, -0.35f), 0.8f));
         }
     }
     // Bubbles.

@@ -19,6 +19,7 @@ constexpr float kSqueeze = 0.72f;     // horizontal squeeze of the face, for 7-u
 constexpr float kInkGap = 0.8f;       // least clear space between neighbouring glyphs
 constexpr float kOutline = 0.5f;      // dark rim around each glyph, units
 constexpr float kShadowOffset = 1.0f; // drop shadow offset right and down, units
+constexpr float kSmallGamma = 0.6f;   // coverage curve that firms up level-1 strokes
 const Rgba kShadow = rgb(0, 0, 24, 0.8f);
 const Rgba kRim = rgb(10, 10, 30, 0.9f);
 
@@ -37,8 +38,11 @@ float advanceAdjust(int c) {
 float inkCentreX(const Pen& pen, float advance) { return pen.centre().x + advance / 2 - kSlotLead; }
 
 // Paints a silhouette as a glyph: soft drop shadow, dark rim, then the white face.
-void paintShadowed(Pen& pen, const Mask& face) {
+// At level 1 strokes are one or two pixels wide, and their part-covered edges would
+// mix with the rim into grey, so there the face is firmed up first.
+void paintShadowed(Pen& pen, const Mask& glyph) {
     int l = pen.level();
+    Mask face = l == 1 ? glyph.firmed(kSmallGamma) : glyph;
     Mask shadow = face.dilated(kOutline * l).shifted(int(kShadowOffset * l), int(kShadowOffset * l)).blurred(l / 2);
     pen.mask(shadow, kShadow);
     pen.mask(face.dilated(kOutline * l), kRim);

@@ -163,6 +163,12 @@ Mask Mask::sheared(float k, float pivotY) const {
     return m;
 }
 
+Mask Mask::firmed(float gamma) const {
+    Mask m(width_, height_);
+    for (size_t i = 0; i < v_.size(); ++i) m.v_[i] = std::pow(v_[i], gamma);
+    return m;
+}
+
 Mask Mask::minus(const Mask& other) const {
     Mask m(width_, height_);
     for (int y = 0; y < height_; ++y)

@@ -99,6 +99,8 @@ public:
     Mask shifted(int dx, int dy) const;
     // The silhouette slanted: row y moves right by k * (pivotY - y) pixels.
     Mask sheared(float k, float pivotY) const;
+    // Coverage raised to a power below 1: part-covered edge pixels become firmer.
+    Mask firmed(float gamma) const;
     // Coverage left after removing other (this * (1 - other)).
     Mask minus(const Mask& other) const;
 

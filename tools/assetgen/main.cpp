@@ -5,9 +5,14 @@
 #include "contact_sheet.h"
 #include "messages.h"
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace assetgen;
@@ -45,19 +50,39 @@ bool loadFonts(const std::string& dir, Fonts& fonts) {
     return true;
 }
 
-// Creates the file's folder and reports a failure on standard error.
+// Creates the file's folder; false when it cannot be made.
 bool prepare(const fs::path& file) {
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
-    if (ec) std::cerr << messages::kWriteFailed << file.string() << "\n";
     return !ec;
 }
 
-bool writePicture(const Canvas& c, const fs::path& file) {
-    if (!prepare(file)) return false;
-    if (c.writePng(file.string())) return true;
-    std::cerr << messages::kWriteFailed << file.string() << "\n";
-    return false;
+bool writePicture(const Canvas& c, const fs::path& file) { return prepare(file) && c.writePng(file.string()); }
+
+// One file to make. Jobs are independent, so they run on every core, and each
+// writes its own file: the output does not depend on their order.
+struct Job {
+    fs::path file;
+    std::function<bool(const fs::path&)> make;
+};
+
+// Runs every job on up to kWorkers threads; returns the files that failed, in job order.
+std::vector<fs::path> runAll(const std::vector<Job>& jobs) {
+    constexpr unsigned kWorkers = 2;  // the build machine's cores
+    std::vector<char> ok(jobs.size(), 0);
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next++) < jobs.size();) ok[i] = jobs[i].make(jobs[i].file);
+    };
+    std::vector<std::thread> threads;
+    unsigned n = std::max(1u, std::min(kWorkers, std::thread::hardware_concurrency()));
+    for (unsigned t = 1; t < n; ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    std::vector<fs::path> failed;
+    for (size_t i = 0; i < jobs.size(); ++i)
+        if (!ok[i]) failed.push_back(jobs[i].file);
+    return failed;
 }
 
 }  // namespace
@@ -72,32 +97,48 @@ int main(int argc, char** argv) {
     if (!loadFonts(opt.fonts, fonts)) return 1;
 
     fs::path out(opt.out);
-    ContactSheet sheet;
-    for (const SheetSpec& spec : imageCatalogue()) {
+    const std::vector<SheetSpec>& sheets = imageCatalogue();
+    std::vector<Canvas> firstLevel(sheets.size(), Canvas(0, 0));  // kept for the contact sheet
+    Canvas defaultFont(0, 0), icon(0, 0);
+    std::vector<Job> jobs;
+    for (size_t s = 0; s < sheets.size(); ++s) {
         for (const Level& level : levels()) {
-            Canvas c = renderSheet(spec, level.scale, fonts);
-            if (!writePicture(c, out / (spec.name + level.suffix + ".png"))) return 1;
-            if (level.scale == 1) sheet.add(spec.name, c, spec.cellW, spec.cellH, spec.frames, spec.columns);
+            jobs.push_back({out / (sheets[s].name + level.suffix + ".png"), [&, s, level](const fs::path& file) {
+                                Canvas c = renderSheet(sheets[s], level.scale, fonts);
+                                bool ok = writePicture(c, file);
+                                if (level.scale == 1) firstLevel[s] = std::move(c);
+                                return ok;
+                            }});
         }
     }
-    Canvas defaultFont = renderDefaultFont(fonts);
-    if (!writePicture(defaultFont, out / "loom_font.png")) return 1;
+    jobs.push_back({out / "loom_font.png", [&](const fs::path& file) {
+                        defaultFont = renderDefaultFont(fonts);
+                        return writePicture(defaultFont, file);
+                    }});
+    jobs.push_back({out / "icon.png", [&](const fs::path& file) {
+                        icon = renderDesktopIcon(fonts);
+                        return writePicture(icon, file);
+                    }});
+    for (const SoundFile& sound : soundFiles())
+        jobs.push_back({out / sound.name, [&sound](const fs::path& file) {
+                            return prepare(file) && sound.write(file.string());
+                        }});
+    std::vector<fs::path> failed = runAll(jobs);
+    for (const fs::path& f : failed) std::cerr << messages::kWriteFailed << f.string() << "\n";
+    if (!failed.empty()) return 1;
+
+    ContactSheet sheet;
+    for (size_t s = 0; s < sheets.size(); ++s)
+        sheet.add(sheets[s].name, firstLevel[s], sheets[s].cellW, sheets[s].cellH, sheets[s].frames, sheets[s].columns);
     sheet.add("loom_font", defaultFont, defaultFont.width() / kDefaultFontGlyphs, defaultFont.height(),
               kDefaultFontGlyphs, kDefaultFontGlyphs);
-    Canvas icon = renderDesktopIcon(fonts);
-    if (!writePicture(icon, out / "icon.png")) return 1;
     sheet.add("icon", icon, icon.width(), icon.height(), 1, 1);
 
-    for (const SoundFile& sound : soundFiles()) {
-        fs::path file = out / sound.name;
-        if (!prepare(file) || !sound.write(file.string())) {
-            std::cerr << messages::kWriteFailed << file.string() << "\n";
-            return 1;
-        }
-    }
-
     fs::path sheetPath(opt.sheet);
-    if (!writePicture(sheet.render(fonts), sheetPath)) return 1;
+    if (!writePicture(sheet.render(fonts), sheetPath)) {
+        std::cerr << messages::kWriteFailed << sheetPath.string() << "\n";
+        return 1;
+    }
     std::cout << messages::kDataWritten << fs::absolute(out).string() << "\n";
     std::cout << messages::kContactSheet << fs::absolute(sheetPath).string() << "\n";
     return 0;

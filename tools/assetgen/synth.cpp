@@ -83,6 +83,7 @@ void Buffer::render(const Tone& t) {
                 v = phase < t.duty ? 1.0 : -1.0;
                 v += blep(phase, dt);
                 v -= blep(std::fmod(phase + 1.0 - t.duty, 1.0), dt);
+                v -= 2.0 * t.duty - 1.0;  // a narrow pulse sits off centre: take its mean out
                 break;
             }
             case Wave::Noise: {

@@ -451,12 +451,23 @@ int c_MyApp::p_ReplayDrawList(float width, float height) {
     const float sx = m_scaleX, sy = m_scaleY;
     const float ox = overscan, oy = overscan * height / width;
     const float* list = m_drawList.Data();
-    // A blend change makes the renderer send its batch, so it is only set when it changes.
+    // State is only handed on when it changes: a blend change makes the renderer send its batch,
+    // and most records share the colour and alpha of the one before. The frame starts white and
+    // opaque (set after the clear above).
     int blend = -1;
+    float alpha = 1, red = 255, green = 255, blue = 255;
     for (int at = 0; at + kDrawRecordFloats <= m_drawCount; at += kDrawRecordFloats) {
         const float* r = list + at;
-        ox_graphics_SetAlpha(r[kDrAlpha]);
-        ox_graphics_SetColor(r[kDrRed], r[kDrGreen], r[kDrBlue]);
+        if (r[kDrAlpha] != alpha) {
+            alpha = r[kDrAlpha];
+            ox_graphics_SetAlpha(alpha);
+        }
+        if (r[kDrRed] != red || r[kDrGreen] != green || r[kDrBlue] != blue) {
+            red = r[kDrRed];
+            green = r[kDrGreen];
+            blue = r[kDrBlue];
+            ox_graphics_SetColor(red, green, blue);
+        }
         const int recordBlend =
             static_cast<int>(r[kDrBlend]) == kBlendAdditive ? kBlendAdditiveDevice : kBlendAlphaDevice;
         if (recordBlend != blend) {

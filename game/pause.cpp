@@ -154,6 +154,15 @@ int c_MyApp::p_PauseMenu() {
     float* trail = m_spiroTrail.Data();
     trail[2 * kTrailSegments] = penX;
     trail[2 * kTrailSegments + 1] = penY;
+    // Points not drawn yet still hold (0, 0), a place the pen never reaches: they join the
+    // oldest real point, so a fresh trail grows from the pen instead of from the corner.
+    for (int j = kTrailSegments - 1; j >= 0; --j) {
+        float* p = trail + 2 * j;
+        if (p[0] == 0 && p[1] == 0) {
+            p[0] = p[2];
+            p[1] = p[3];
+        }
+    }
     for (int j = 0; j < kTrailSegments; ++j) {
         const float h = (kTrailHueStep * j + m_spiroHue) * kDegToRad;
         const float fj = static_cast<float>(j);

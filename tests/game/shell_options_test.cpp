@@ -294,6 +294,20 @@ TEST_F(PauseTest, PauseKeyResumes) {
     EXPECT_EQ(app->m_timeUp, 0);
 }
 
+TEST_F(PauseTest, FigureTrailStartsAtThePen) {
+    StartGame(2);
+    KeyDown(kKeyCodeEscape);
+    Frame();
+    KeyUp(kKeyCodeEscape);
+    const std::vector<const float*> lines = Records(kDrawLine);
+    ASSERT_EQ(lines.size(), 202u) << "101 segments, two lines each";
+    // R = 216 on a 640 x 480 screen: every point lies within R of the figure's centre.
+    for (const float* l : lines) {
+        EXPECT_LE(std::hypot(l[kDrX] + 0.5f - 416, l[kDrY] + 0.5f - 240), 217.0f);
+        EXPECT_LE(std::hypot(l[kDrA] + 0.5f - 416, l[kDrB] + 0.5f - 240), 217.0f);
+    }
+}
+
 TEST_F(PauseTest, FigureArmGrowsToTheRadiusAndStops) {
     StartGame(2);
     Pause();

@@ -18,7 +18,7 @@ struct Fonts {
 // Draws frame `frame` into a pen that covers exactly one cell.
 using FramePainter = void (*)(Pen& pen, int frame, const Fonts& fonts);
 
-struct SheetSpec {
+struct SheetLayout {
     std::string name;   // file name before the level suffix and ".png"
     int cellW, cellH;   // cell size in units (pixels at level 1)
     int frames;         // frames the loader cuts from the picture
@@ -33,11 +33,11 @@ struct Level {
 };
 const std::vector<Level>& levels();
 
-const std::vector<SheetSpec>& imageCatalogue();
+const std::vector<SheetLayout>& imageCatalogue();
 
 // Rows a sheet needs, and the whole picture for one level.
-int rowsOf(const SheetSpec& sheet);
-Canvas renderSheet(const SheetSpec& sheet, int level, const Fonts& fonts);
+int rowsOf(const SheetLayout& sheet);
+Canvas renderSheet(const SheetLayout& sheet, int level, const Fonts& fonts);
 
 // Painters, one per picture (art_*.cpp).
 void paintTiles(Pen& pen, int frame, const Fonts& fonts);

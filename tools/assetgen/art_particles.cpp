@@ -12,9 +12,10 @@ constexpr uint64_t kStarSeed = 0x5747A25ull;   // look of the star frames
 constexpr uint64_t kShardSeed = 0x5A4A7D5ull;  // look of the shard frames
 constexpr float kMaxRadius = 3.4f;             // keeps every sprite clear of its 8-unit cell's edge
 
-// Pale tints: the star field draws the stars white, so their colour is their own.
-const Rgba kStarTints[] = {rgb(255, 255, 255), rgb(255, 246, 190), rgb(190, 240, 255), rgb(255, 196, 226),
-                           rgb(216, 198, 255), rgb(196, 255, 216), rgb(255, 214, 176), rgb(176, 206, 255)};
+// Saturated tints with white hearts: the star field draws the stars untinted over the
+// light play-field background, so their colour must carry on its own.
+const Rgba kStarTints[] = {rgb(255, 196, 40), rgb(70, 160, 255), rgb(255, 90, 170), rgb(50, 200, 130),
+                           rgb(160, 100, 255), rgb(255, 130, 50), rgb(40, 200, 220), rgb(240, 70, 90)};
 constexpr int kStarKinds = 7;
 
 }  // namespace

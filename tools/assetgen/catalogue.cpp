@@ -9,9 +9,9 @@ const std::vector<Level>& levels() {
     return kLevels;
 }
 
-const std::vector<SheetSpec>& imageCatalogue() {
+const std::vector<SheetLayout>& imageCatalogue() {
     // Columns keep the largest level at most 2048 pixels wide and waste no whole row.
-    static const std::vector<SheetSpec> kSheets = {
+    static const std::vector<SheetLayout> kSheets = {
         {"gfx", 36, 36, 49, 7, paintTiles},
         {"parts", 8, 8, 256, 16, paintStars},
         {"shards", 8, 8, 256, 16, paintShards},
@@ -29,15 +29,15 @@ const std::vector<SheetSpec>& imageCatalogue() {
     return kSheets;
 }
 
-int rowsOf(const SheetSpec& spec) { return (spec.frames + spec.columns - 1) / spec.columns; }
+int rowsOf(const SheetLayout& sheet) { return (sheet.frames + sheet.columns - 1) / sheet.columns; }
 
-Canvas renderSheet(const SheetSpec& spec, int level, const Fonts& fonts) {
-    int cw = spec.cellW * level, ch = spec.cellH * level;
-    Canvas canvas(spec.columns * cw, rowsOf(spec) * ch);
-    for (int f = 0; f < spec.frames; ++f) {
-        Pen pen(canvas, (f % spec.columns) * cw, (f / spec.columns) * ch, float(spec.cellW), float(spec.cellH),
+Canvas renderSheet(const SheetLayout& sheet, int level, const Fonts& fonts) {
+    int cw = sheet.cellW * level, ch = sheet.cellH * level;
+    Canvas canvas(sheet.columns * cw, rowsOf(sheet) * ch);
+    for (int f = 0; f < sheet.frames; ++f) {
+        Pen pen(canvas, (f % sheet.columns) * cw, (f / sheet.columns) * ch, float(sheet.cellW), float(sheet.cellH),
                 level);
-        spec.paint(pen, f, fonts);
+        sheet.paint(pen, f, fonts);
     }
     return canvas;
 }

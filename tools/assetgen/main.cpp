@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     if (!loadFonts(opt.fonts, fonts)) return 1;
 
     fs::path out(opt.out);
-    const std::vector<SheetSpec>& sheets = imageCatalogue();
+    const std::vector<SheetLayout>& sheets = imageCatalogue();
     std::vector<Canvas> firstLevel(sheets.size(), Canvas(0, 0));  // kept for the contact sheet
     Canvas defaultFont(0, 0), icon(0, 0);
     std::vector<Job> jobs;

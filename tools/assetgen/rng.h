@@ -6,7 +6,7 @@
 
 namespace assetgen {
 
-// SplitMix64: small, fast and fully specified, unlike the standard distributions.
+// SplitMix64: small, fast, and the same everywhere, unlike the standard distributions.
 class Rng {
 public:
     explicit Rng(uint64_t seed) : state_(seed) {}

@@ -97,6 +97,12 @@ int main(int argc, char** argv) {
     if (!loadFonts(opt.fonts, fonts)) return 1;
 
     fs::path out(opt.out);
+    std::error_code ec;
+    fs::create_directories(out, ec);
+    if (ec) {  // say so at once rather than after drawing everything
+        std::cerr << messages::kWriteFailed << out.string() << "\n";
+        return 1;
+    }
     const std::vector<SheetLayout>& sheets = imageCatalogue();
     std::vector<Canvas> firstLevel(sheets.size(), Canvas(0, 0));  // kept for the contact sheet
     Canvas defaultFont(0, 0), icon(0, 0);

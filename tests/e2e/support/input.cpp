@@ -1,0 +1,52 @@
+// xdotool as a subprocess (never through a shell), with a time limit on every call.
+#include "support/input.h"
+
+#include <chrono>
+#include <thread>
+
+#include "support/game_process.h"
+
+namespace e2e {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr auto kXdoPatience = std::chrono::seconds(30);
+// A key or button is held this long: the game reads keys as held or not at each update
+// (60 a second), and a loaded machine may run them late.
+constexpr milliseconds kHold{200};
+constexpr milliseconds kUpdate{17};  // one update at 60 a second, rounded up
+
+void Sleep(milliseconds d) { std::this_thread::sleep_for(d); }
+
+}  // namespace
+
+void Settle(int updates) { Sleep(kUpdate * updates); }
+
+bool Hands::Xdo(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {"xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunCommand(argv, kXdoPatience) == 0;
+}
+
+bool Hands::Focus() { return Xdo({"windowfocus", "--sync", std::to_string(window_)}); }
+
+bool Hands::Press(const std::string& key) { return Xdo({"keydown", key}); }
+bool Hands::Release(const std::string& key) { return Xdo({"keyup", key}); }
+
+bool Hands::Tap(const std::string& key) {
+  bool ok = Press(key);
+  Sleep(kHold);
+  return Release(key) && ok;
+}
+
+bool Hands::PressButton() { return Xdo({"mousedown", "1"}); }
+bool Hands::ReleaseButton() { return Xdo({"mouseup", "1"}); }
+
+bool Hands::MoveTo(Point p) {
+  return Xdo({"mousemove", "--window", std::to_string(window_), std::to_string(p.x),
+              std::to_string(p.y)});
+}
+
+}  // namespace e2e

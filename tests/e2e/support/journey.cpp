@@ -1,0 +1,163 @@
+// The journey fixture: working directory, artifacts, start-up, window lookup and screen waits.
+#include "support/journey.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "host/host_game.h"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kGrabInterval = std::chrono::milliseconds(15);  // between grabs while waiting
+constexpr auto kWindowPoll = std::chrono::milliseconds(10);
+constexpr auto kStillFor = std::chrono::milliseconds(250);  // a settled board reads the same
+
+std::string TestName() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+// "menu with score" is kept as NN-menu-with-score.png.
+std::string FileName(int stage, const std::string& name, const std::string& suffix = "") {
+  std::string file = (stage < 10 ? "0" : "") + std::to_string(stage) + "-" + name + suffix;
+  std::replace(file.begin(), file.end(), ' ', '-');
+  return file + ".png";
+}
+
+}  // namespace
+
+std::string Journey::BuildProgram() { return std::string(QR_PROGRAM_DIR) + "/quadrant-rush"; }
+std::string Journey::BuildData() { return std::string(QR_DATA_DIR); }
+
+void Journey::SetUp() {
+  ASSERT_TRUE(screen_.Connected()) << "no X display: the test script runs the suite under Xvfb";
+  char pattern[] = "/tmp/qr-e2e-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  workdir_ = pattern;
+  artifacts_ = std::string(QR_E2E_ARTIFACTS) + "/" + TestName();
+  fs::remove_all(artifacts_);
+  fs::create_directories(artifacts_);
+  started_ = Clock::now();
+}
+
+void Journey::Log(const std::string& stage) {
+  std::ofstream out(Artifact("stages.txt"), std::ios::app);
+  out << Seconds(Clock::now() - started_).count() << " s  " << stage << "\n";
+}
+
+void Journey::TearDown() {
+  game_.Kill();
+  std::ofstream out(Artifact("stdout.txt"));
+  for (const std::string& line : game_.Lines()) out << line << "\n";
+  screen_.DropFocusThief();
+  if (!workdir_.empty()) fs::remove_all(workdir_);
+}
+
+void Journey::Start(const std::string& program, const std::string& workdir) {
+  ++runs_;
+  const std::string dir = workdir.empty() ? workdir_ : workdir;
+  ASSERT_TRUE(game_.Start(program, dir, {}, Artifact("stderr-" + std::to_string(runs_) + ".txt")))
+      << "could not start " << program;
+  ASSERT_TRUE(FindWindow(kStartPatience)) << "no window titled \"" << OX_WINDOW_TITLE << "\"";
+}
+
+bool Journey::FindWindow(Seconds patience) {
+  const auto until = Clock::now() + patience;
+  for (;;) {
+    unsigned long w = screen_.FindWindow(OX_WINDOW_TITLE);
+    if (w && !screen_.Grab(w).Empty()) {
+      window_ = w;
+      if (!hands_) hands_ = std::make_unique<Hands>(w);
+      hands_->SetWindow(w);
+      return true;
+    }
+    if (Clock::now() >= until || !game_.Running()) return false;
+    std::this_thread::sleep_for(kWindowPoll);
+  }
+}
+
+Shot Journey::Snap(const std::string& stage) {
+  Shot s = screen_.Grab(window_);
+  s.SavePng(Artifact(FileName(++stage_, stage)));
+  Log(stage);
+  return s;
+}
+
+View Journey::CurrentView() {
+  int w = 0, h = 0;
+  screen_.WindowSize(window_, &w, &h);
+  return View::ForWindow(w, h);
+}
+
+Shot Journey::WaitFor(const std::string& stage, const ScreenTest& test, Seconds patience,
+                      bool required) {
+  const auto until = Clock::now() + patience;
+  Shot last;
+  ++stage_;
+  for (;;) {
+    Shot s = screen_.Grab(window_);
+    if (!s.Empty()) {
+      View v = View::ForWindow(s.Width(), s.Height());
+      if (test(s, v)) {
+        s.SavePng(Artifact(FileName(stage_, stage)));
+        Log(stage);
+        return s;
+      }
+      last = std::move(s);
+    }
+    if (Clock::now() >= until) break;
+    std::this_thread::sleep_for(kGrabInterval);
+  }
+  last.SavePng(Artifact(FileName(stage_, stage, "-not-seen")));
+  Log(stage + " (not seen)");
+  if (required)
+    ADD_FAILURE() << "the screen \"" << stage << "\" did not appear; last picture kept in "
+                << artifacts_;
+  return {};
+}
+
+std::optional<Board> Journey::SettledBoard(const TileReader& tiles, const std::string& stage) {
+  std::optional<Board> seen;
+  Clock::time_point since;
+  Shot s = WaitFor(stage, [&](const Shot& shot, const View& v) {
+    Board b = tiles.Read(shot, v);
+    if (b.Tiles() != kBoardSize * kBoardSize) {
+      seen.reset();
+      return false;
+    }
+    if (!seen || b.Differences(*seen) != 0) {
+      seen = b;
+      since = Clock::now();
+      return false;
+    }
+    return Clock::now() - since >= kStillFor;
+  });
+  if (s.Empty()) return std::nullopt;
+  return seen;
+}
+
+Shot Journey::HoldKeyUntil(const std::string& key, const std::string& stage,
+                           const ScreenTest& test, Seconds patience, bool required) {
+  EXPECT_TRUE(hands_->Press(key));
+  Shot s = WaitFor(stage, test, patience, required);
+  EXPECT_TRUE(hands_->Release(key));
+  return s;
+}
+
+Shot Journey::HoldButtonUntil(Point at, const std::string& stage, const ScreenTest& test) {
+  EXPECT_TRUE(hands_->MoveTo(at));
+  EXPECT_TRUE(hands_->PressButton());
+  Shot s = WaitFor(stage, test);
+  EXPECT_TRUE(hands_->ReleaseButton());
+  return s;
+}
+
+}  // namespace e2e

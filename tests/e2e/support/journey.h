@@ -1,0 +1,76 @@
+// The fixture every journey runs in: a fresh working directory (so ".tarnstate" starts absent),
+// the real program started there under the test's X server, its window found and focused, and
+// a screenshot kept under the build folder at each stage the journey names.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "support/board.h"
+#include "support/game_process.h"
+#include "support/input.h"
+#include "support/screens.h"
+#include "support/screen.h"
+#include "support/view.h"
+
+namespace e2e {
+
+// Generous limits for a loaded two-core machine drawing with a software renderer.
+inline constexpr Seconds kStartPatience{60};   // program start to its menu
+inline constexpr Seconds kScreenPatience{30};  // a screen to appear after an action
+inline constexpr Seconds kExitPatience{20};    // the program to end once asked
+
+using ScreenTest = std::function<bool(const Shot&, const View&)>;
+
+class Journey : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The program in the build tree, and its data folder.
+  static std::string BuildProgram();
+  static std::string BuildData();
+
+  // Starts `program` in the working directory (or `workdir`) and waits for its window.
+  void Start(const std::string& program = BuildProgram(), const std::string& workdir = "");
+  // Finds the window again (a full-screen switch makes a new one).
+  bool FindWindow(Seconds patience = kScreenPatience);
+
+  // Grabs the window and keeps the picture as the next numbered artifact.
+  Shot Snap(const std::string& stage);
+  // Grabs the window until `test` holds; keeps the matching picture, or the last one seen
+  // when time runs out (then the shot is empty and, when `required`, the test has failed).
+  Shot WaitFor(const std::string& stage, const ScreenTest& test,
+               Seconds patience = kScreenPatience, bool required = true);
+  View CurrentView();
+
+  // Holds a key (or the left button at a point) until the screen shows `test`, then lets go:
+  // the game reads keys as held at each update, however late a loaded machine runs them.
+  Shot HoldKeyUntil(const std::string& key, const std::string& stage, const ScreenTest& test,
+                    Seconds patience = kScreenPatience, bool required = true);
+  Shot HoldButtonUntil(Point at, const std::string& stage, const ScreenTest& test);
+
+  // A full board that reads the same for a while: the deal has dropped in and nothing moves.
+  std::optional<Board> SettledBoard(const TileReader& tiles, const std::string& stage);
+
+  std::string StatePath() const { return workdir_ + "/.tarnstate"; }
+  std::string Artifact(const std::string& name) const { return artifacts_ + "/" + name; }
+
+  // Notes the time of a stage in stages.txt beside the pictures.
+  void Log(const std::string& stage);
+
+  GameProcess game_;
+  Screen screen_;
+  std::unique_ptr<Hands> hands_;
+  unsigned long window_ = 0;
+  std::string workdir_;
+  std::string artifacts_;
+  int stage_ = 0;
+  int runs_ = 0;
+  Clock::time_point started_;
+};
+
+}  // namespace e2e

@@ -1,0 +1,234 @@
+// Screen recognisers. Places are the game's design numbers (virtual units through View);
+// colours are the game's draw colours, with margins for blending over the drifting background.
+#include "support/screens.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+// Loading screen: the start-up logo fills the middle with its blue.
+constexpr double kLogoY = 0.48;          // of the height
+constexpr double kLogoProbe = 120;       // virtual units square
+constexpr double kLogoBlueShare = 0.5;
+constexpr int kBoardCells = kBoardSize * kBoardSize;
+constexpr int kFewTiles = 10;            // fewer than this: no board on screen
+
+// Menu: the panel strip just inside the panel's left edge, and background beside it.
+constexpr double kPanelInset = 5, kPanelStrip = 12;
+constexpr double kBackgroundGap = 30, kBackgroundStrip = 25;
+constexpr double kLightBackground = 150;  // the menu's background is lighter than this
+constexpr double kPanelShade = 0.75;      // the panel is darker than this share of it
+constexpr double kFocusedShade = 0.4;     // ... and the focused panel darker than this share
+
+// Wheel and description.
+constexpr double kHotProbe = 20;          // square on the selected item's face,
+constexpr double kHotRise = 32;           // this far above its name
+constexpr double kDescX = 240, kDescRise = 56, kDescW = 260, kDescH = 36;
+constexpr double kOutlineLuma = 90;       // text outlines are darker than this
+
+// Score lists: first entry line of each list, in 1.5-size text of 7-unit glyphs.
+constexpr double kListInset = 20, kTopListY = 60, kLastListDrop = 20;
+constexpr double kListLine = 15;
+constexpr double kLineInset = 2;          // clear of the title's descenders above
+constexpr int kTitleChars = 7;
+constexpr double kGlyphAdvance = 10.5;
+constexpr double kGlyphSlack = 2.5;       // a glyph's ink is narrower than its advance
+
+// Board cursor: pale yellow corner marks just outside the cell's tile.
+constexpr double kCursorNear = 29, kCursorFar = 35;  // virtual units from the cell centre
+constexpr double kCursorMinShare = 0.08;
+
+// Overlays: median luma at the right edge (right of the timer bar).
+constexpr double kEdgeInset = 12, kEdgeStrip = 10;
+constexpr double kDarkEdge = 140, kBrightEdge = 165;
+
+// Pause menu buttons (landscape, fully open) and their highlight ring.
+constexpr double kPauseColumnX = 64;
+constexpr double kPauseQuitY = 96, kPauseResumeY = 196, kPauseOptionsY = 296;
+constexpr double kHighlightProbe = 84;
+constexpr double kHighlightShare = 0.05;
+
+// Game over: bands at 45 % and 55 % of the height, words resting there.
+constexpr double kBandY = 0.45, kWordLeftX = 0.35, kWordRightX = 0.65, kWordLowY = 0.55;
+constexpr double kBandProbeX = 8, kBandProbeW = 40, kBandProbeH = 8;
+constexpr double kBandShare = 0.6;
+constexpr double kWordProbeW = 160, kWordProbeH = 80;
+constexpr double kWordRestSlack = 8;      // virtual units from the resting height
+constexpr double kMinWordWidth = 40;
+// A small letter's top lies lower than the capital before it by this share of the word's
+// height (descenders and dots included); capitals stand level.
+constexpr double kSmallLetterDrop = 0.1;
+
+bool LogoBlue(const Rgb& c) { return c.b > c.r + 60 && c.b > c.g + 10; }
+// The cursor's corner marks shade from white at the top to pale yellow at the bottom.
+bool CursorMark(const Rgb& c) {
+  return (c.r > 225 && c.g > 195 && c.b > 90 && c.b < 200) ||
+         (c.r > 238 && c.g > 238 && c.b > 238);
+}
+bool Yellowish(const Rgb& c) { return c.r > 100 && c.g > 100 && c.b < 0.6 * std::min(c.r, c.g); }
+bool Highlight(const Rgb& c) { return c.r > 200 && c.g > 200 && c.b < 160; }
+bool OverlayPink(const Rgb& c) {
+  return c.r > 200 && c.g > 140 && c.g < 220 && c.b > 140 && c.b < 220 && c.r - c.g > 25;
+}
+bool TopListInk(const Rgb& c) { return c.r > 170 && c.g > 120 && c.b < 150 && c.r > c.g + 15; }
+bool LastListInk(const Rgb& c) { return c.g > 170 && c.r > 120 && c.b < 150 && c.g > c.r + 15; }
+
+int ListDigits(const Shot& s, const View& v, double y, bool (*ink)(const Rgb&)) {
+  // Right of the lists' titles ("Last 10" is the longer), so scores of up to four digits.
+  const double x = v.PanelLeft() + kListInset + kTitleChars * kGlyphAdvance;
+  Rect line = v.Box(x, y + kListLine + kLineInset, v.Width() - x, kListLine - kLineInset);
+  Rect b = s.Bounds(line, ink);
+  if (b.w == 0) return 0;
+  double width = b.w / v.Scale();
+  return std::max(1, static_cast<int>(std::lround((width + kGlyphSlack) / kGlyphAdvance)));
+}
+
+}  // namespace
+
+bool LooksLoading(const Shot& s, const View& v, const TileReader& tiles) {
+  Rect centre = v.Centred(v.Width() / 2, v.Height() * kLogoY, kLogoProbe, kLogoProbe);
+  return s.Fraction(centre, LogoBlue) >= kLogoBlueShare && !LooksLikeMenu(s, v) &&
+         tiles.Read(s, v).Tiles() < kFewTiles;
+}
+
+double PanelLuma(const Shot& s, const View& v) {
+  return s.Mean(v.Box(v.PanelLeft() + kPanelInset, v.Height() * 0.05, kPanelStrip,
+                      v.Height() * 0.9))
+      .Luma();
+}
+
+double MenuBackgroundLuma(const Shot& s, const View& v) {
+  return s.Mean(v.Box(v.PanelLeft() - kBackgroundGap, v.Height() * 0.42, kBackgroundStrip,
+                      v.Height() * 0.4))
+      .Luma();
+}
+
+bool LooksLikeMenu(const Shot& s, const View& v) {
+  const double bg = MenuBackgroundLuma(s, v);
+  return bg > kLightBackground && PanelLuma(s, v) < kPanelShade * bg;
+}
+
+bool PanelFocused(const Shot& s, const View& v) {
+  return LooksLikeMenu(s, v) && PanelLuma(s, v) < kFocusedShade * MenuBackgroundLuma(s, v);
+}
+
+double HotSpotRedness(const Shot& s, const View& v) {
+  Point p = v.DifficultyHotSpot();
+  const int half = static_cast<int>(kHotProbe * v.Scale() / 2);
+  const int rise = static_cast<int>(kHotRise * v.Scale());
+  Rgb c = s.Mean({p.x - half, p.y - rise - half, 2 * half, 2 * half});
+  return c.r - c.g;
+}
+
+double DescriptionDifference(const Shot& a, const Shot& b, const View& v) {
+  Rect r = v.Box(kDescX, v.Height() - kDescRise, kDescW, kDescH);
+  auto dark = [](const Rgb& c) { return c.Luma() < kOutlineLuma; };
+  int differ = 0, total = 0;
+  for (int y = r.y; y < r.y + r.h; ++y) {
+    for (int x = r.x; x < r.x + r.w; ++x) {
+      ++total;
+      if (dark(a.At(x, y)) != dark(b.At(x, y))) ++differ;
+    }
+  }
+  return total ? double(differ) / total : 0;
+}
+
+int TopListFirstDigits(const Shot& s, const View& v) {
+  return ListDigits(s, v, kTopListY, TopListInk);
+}
+
+int LastListFirstDigits(const Shot& s, const View& v) {
+  return ListDigits(s, v, v.Height() * 0.5 + kLastListDrop, LastListInk);
+}
+
+bool LooksLikeBoard(const Shot& s, const View& v, const TileReader& tiles) {
+  return tiles.Read(s, v).Tiles() == kBoardCells;
+}
+
+std::optional<Point> CursorCell(const Shot& s, const View& v) {
+  // The marks stand in the gaps a cell shares with its neighbours, so a cell counts by its
+  // weakest corner: only the cursor's cell has marks at all four.
+  std::optional<Point> best;
+  double bestShare = kCursorMinShare;
+  const double k = v.Scale();
+  const int near = static_cast<int>(kCursorNear * k), far = static_cast<int>(kCursorFar * k);
+  const int side = far - near + 1;
+  for (int x = 0; x < kBoardSize; ++x) {
+    for (int y = 0; y < kBoardSize; ++y) {
+      const Point c = v.CellCentre(x, y);
+      double weakest = 1;
+      for (int sx : {-1, 1}) {
+        for (int sy : {-1, 1}) {
+          const int x0 = sx < 0 ? c.x - far : c.x + near, y0 = sy < 0 ? c.y - far : c.y + near;
+          weakest = std::min(weakest, s.Fraction({x0, y0, side, side}, CursorMark));
+        }
+      }
+      if (weakest > bestShare) {
+        bestShare = weakest;
+        best = Point{x, y};
+      }
+    }
+  }
+  return best;
+}
+
+double EdgeLuma(const Shot& s, const View& v) {
+  return s.MedianLuma(
+      v.Box(v.Width() - kEdgeInset, v.Height() * 0.2, kEdgeStrip, v.Height() * 0.5));
+}
+
+bool LooksDarkened(const Shot& s, const View& v) { return EdgeLuma(s, v) < kDarkEdge; }
+bool LooksBright(const Shot& s, const View& v) { return EdgeLuma(s, v) > kBrightEdge; }
+
+std::optional<int> PauseSelection(const Shot& s, const View& v) {
+  const double ys[3] = {kPauseQuitY, kPauseResumeY, kPauseOptionsY};
+  std::optional<int> best;
+  double bestShare = kHighlightShare;
+  for (int i = 0; i < 3; ++i) {
+    Rect ring = v.Centred(kPauseColumnX, ys[i], kHighlightProbe, kHighlightProbe);
+    const double share = s.Fraction(ring, Highlight);
+    if (share > bestShare) {
+      bestShare = share;
+      best = i - 1;
+    }
+  }
+  return best;
+}
+
+bool ShowsGameOverBands(const Shot& s, const View& v) {
+  Rect band = v.Box(kBandProbeX, v.Height() * kBandY - kBandProbeH / 2, kBandProbeW, kBandProbeH);
+  return s.Fraction(band, Yellowish) >= kBandShare;
+}
+
+std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v) {
+  const double places[2][2] = {{kWordLeftX, kBandY}, {kWordRightX, kWordLowY}};
+  bool titleCase = true;
+  for (const auto& place : places) {
+    const double cx = v.Width() * place[0], cy = v.Height() * place[1];
+    Rect word = s.Bounds(v.Centred(cx, cy, kWordProbeW, kWordProbeH), OverlayPink);
+    if (word.w < kMinWordWidth * v.Scale()) return std::nullopt;
+    const double middle = (word.y + word.h / 2.0) / v.Scale();
+    if (std::fabs(middle - cy) > kWordRestSlack) return std::nullopt;  // still sliding in
+    // Letters are the runs of columns with ink; compare the tops of the first two.
+    std::vector<Rect> letters;
+    bool inLetter = false;
+    for (int x = word.x; x < word.x + word.w; ++x) {
+      const bool ink = s.Bounds({x, word.y, 1, word.h}, OverlayPink).w > 0;
+      if (ink && !inLetter) letters.push_back({x, word.y, 0, word.h});
+      if (ink) letters.back().w = x - letters.back().x + 1;
+      inLetter = ink;
+    }
+    if (letters.size() < 2) return std::nullopt;
+    const int first = s.Bounds(letters[0], OverlayPink).y;
+    const int second = s.Bounds(letters[1], OverlayPink).y;
+    const bool smallSecond = second - first > kSmallLetterDrop * word.h;
+    titleCase = titleCase && smallSecond;
+  }
+  return titleCase;
+}
+
+}  // namespace e2e

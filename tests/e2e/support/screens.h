@@ -1,0 +1,53 @@
+// What the game's screens look like, as region measures on a window picture: the Loading
+// screen, the menu and its panel, lists and wheel, the board and its cursor, the pause menu
+// and the game-over overlay. Each reads the places the game draws at, through View.
+#pragma once
+
+#include <optional>
+
+#include "support/board.h"
+#include "support/screen.h"
+#include "support/view.h"
+
+namespace e2e {
+
+// The Loading screen: the start-up logo in the middle, and neither a menu panel nor a board.
+bool LooksLoading(const Shot& s, const View& v, const TileReader& tiles);
+
+// The main menu, slid in: the dark side panel stands where the menu puts it, beside the light
+// background. The panel is drawn darker while it has the focus.
+bool LooksLikeMenu(const Shot& s, const View& v);
+double PanelLuma(const Shot& s, const View& v);
+double MenuBackgroundLuma(const Shot& s, const View& v);
+bool PanelFocused(const Shot& s, const View& v);
+
+// The wheel: the red-over-green balance of the item standing out at the selected place (red
+// for Hard, brown for Normal, green for Easy), and the dark outline pixels of the chosen
+// difficulty's description, for comparing two pictures' descriptions.
+double HotSpotRedness(const Shot& s, const View& v);
+double DescriptionDifference(const Shot& a, const Shot& b, const View& v);
+
+// Digits shown by the first entry of the menu's top-ten and last-ten lists (0 when there is
+// no text there), read from the width of its text.
+int TopListFirstDigits(const Shot& s, const View& v);
+int LastListFirstDigits(const Shot& s, const View& v);
+
+// The board: every cell holds a tile the reader knows; and the cell the cursor marks.
+bool LooksLikeBoard(const Shot& s, const View& v, const TileReader& tiles);
+std::optional<Point> CursorCell(const Shot& s, const View& v);
+
+// The screen darkened by an overlay, measured on the background at the right edge.
+double EdgeLuma(const Shot& s, const View& v);
+bool LooksDarkened(const Shot& s, const View& v);
+bool LooksBright(const Shot& s, const View& v);
+
+// The pause menu: the button its highlight is on (-1 quit, 0 resume, 1 options), once open.
+std::optional<int> PauseSelection(const Shot& s, const View& v);
+
+// The game-over overlay: its yellow band from the left, and its two words at rest, each
+// checked for a capital followed by small letters (as "Quit" "Game" are and "GAME" "OVER"
+// are not).
+bool ShowsGameOverBands(const Shot& s, const View& v);
+std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v);
+
+}  // namespace e2e

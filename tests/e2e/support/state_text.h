@@ -1,0 +1,55 @@
+// The saved state as the journeys see it from outside: the 203 "|"-ended decimal fields of
+// ".tarnstate", their three kinds of checksum, and the highscore lists they hold.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+enum Difficulty { kEasy = 1, kNormal = 2, kHard = 3 };
+
+// The values a state text carries; checksums are computed, not stored.
+struct StateValues {
+  std::vector<int32_t> options = std::vector<int32_t>(25, 0);
+  std::vector<int32_t> badgeWords = std::vector<int32_t>(8, 0);
+  std::vector<int32_t> hiscores = std::vector<int32_t>(150, 0);
+
+  int32_t& Top(Difficulty d, int k) { return hiscores[10 * (d - 1) + k]; }
+  int32_t& Last(Difficulty d, int k) { return hiscores[10 * (d - 1) + 30 + k]; }
+};
+
+// Fields of a state text and where its parts sit.
+inline constexpr int kStateFields = 203;
+inline constexpr int kSettingsChecksumField = 25;
+inline constexpr int kBadgeChecksumField = 34;
+inline constexpr int kFirstGroupField = 35;
+inline constexpr int kGroupFields = 21;  // ten top/last pairs and the group's checksum
+
+// The text the game writes for these values.
+std::string ComposeState(const StateValues& v);
+
+// A state text read back, with each checksum tested; nothing when the text is not 203 plain
+// decimal fields each ended by "|".
+struct ReadState {
+  StateValues values;
+  bool settingsValid = false;
+  bool badgesValid = false;
+  bool groupValid[8] = {};
+  bool AllValid() const;
+};
+std::optional<ReadState> ParseState(const std::string& text);
+
+// The field that holds entry k of a difficulty's top-ten (or last-ten) list.
+int TopField(Difficulty d, int k);
+int LastField(Difficulty d, int k);
+
+// The same text with one digit of field `field` changed to another digit.
+std::string ChangeDigit(const std::string& text, int field);
+
+std::optional<std::string> ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& text);
+
+}  // namespace e2e

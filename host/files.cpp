@@ -225,6 +225,13 @@ String OxGlfwGame::PathToFilePath(String path) {
 unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {
   FILE* f = OpenFile(path, String("rb"));
   if (!f) return nullptr;
+  // The header alone says how large the pixels would be; stb_image leaves the file where it was.
+  int w = 0, h = 0, comp = 0;
+  if (!stbi_info_from_file(f, &w, &h, &comp) ||
+      static_cast<long long>(w) * h * comp > OX_MAX_IMAGE_BYTES) {
+    std::fclose(f);
+    return nullptr;
+  }
   unsigned char* pixels = stbi_load_from_file(f, width, height, depth, 0);
   std::fclose(f);
   if (pixels) gc_ext_malloced(*width * *height * *depth);

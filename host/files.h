@@ -25,6 +25,9 @@ inline constexpr int OX_SAVE_SHORT_WRITE = -2;
 
 // Files are read in blocks of this size.
 inline constexpr int OX_FILE_BLOCK = 4096;
+// Most bytes an image may decode to (a 4096 x 4096 RGBA sheet, four times the largest the game
+// ships): a damaged or hostile header that claims more is refused before any pixel is decoded.
+inline constexpr long long OX_MAX_IMAGE_BYTES = 4096LL * 4096 * 4;
 
 // A path the game gives becomes a data path unless it already has a scheme or drive prefix
 // ("x:/" with no "/" before the colon) or starts with "./" or "/".

@@ -46,6 +46,7 @@ int c_HttpRequest::p_Open(const String& method, const String& url, c_IOnHttpRequ
   m__status = OX_HTTP_NO_STATUS;
   gc_assign(m__bodyPieces, nullptr);
   m__responseText = String();
+  m__received = 0;
   gc_assign(m__header, (new c_StringStack)->m_new2());
   m__header->p_Push4(method + kSpace + m__urlObj->p_FullPath() + kProtocol);
   m__header->p_Push4(kHostHeader + m__urlObj->p_Domain());
@@ -108,6 +109,12 @@ int c_HttpRequest::p_OnSendComplete(c_DataBuffer*, int, int, c_Socket*) {
 int c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* buffer, int offset, int count, c_Socket*) {
   // End of stream ends the request; so does a failed receive, whose count is no length.
   if (count <= 0) return p_Finish();
+  m__received += count;
+  if (m__received > OX_HTTP_MAX_RESPONSE_BYTES) {
+    m__status = OX_HTTP_NO_STATUS;
+    gc_assign(m__bodyPieces, nullptr);
+    return p_Finish();
+  }
   if (!m__bodyPieces) return ReceiveHeader(buffer, offset, count);
   m__bodyPieces->p_Push4(buffer->p_PeekString(offset, count, kUtf8));
   if (m__socket->p_IsConnected()) m__socket->p_ReceiveAsync(buffer, 0, OX_HTTP_RECEIVE_BYTES, this);

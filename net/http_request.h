@@ -12,6 +12,10 @@ inline constexpr int OX_HTTP_HEADER_BYTES = 4096;
 inline constexpr int OX_HTTP_RECEIVE_BYTES = 16384;
 // Status of a request that has no valid status line (failed, refused, cut short or malformed).
 inline constexpr int OX_HTTP_NO_STATUS = -1;
+// Most response bytes (header lines and body together) a request reads: a server that sends more,
+// or never ends its header lines, ends the request with no status and no text instead of filling
+// memory. Far above anything the check-in is answered with.
+inline constexpr int OX_HTTP_MAX_RESPONSE_BYTES = 16 * 1024 * 1024;
 
 class c_HttpRequest;
 
@@ -38,6 +42,7 @@ class c_HttpRequest : public Object,
   c_Socket* m__socket = nullptr;
   c_DataBuffer* m__wbuf = nullptr;  // request header bytes
   c_DataBuffer* m__rbuf = nullptr;  // receive buffer
+  int m__received = 0;              // response bytes read so far
 
   c_HttpRequest();
   c_HttpRequest* m_new();

@@ -123,9 +123,26 @@ static gc_object* gc_cache_pop(int size) {
   return p;
 }
 
+// Stress mode's check of the whole heap (see GC_STRESS).
+static void gc_stress_check(const char* where) {
+  for (gc_object* head : {&gc_unmarked_list, &gc_queued_list, &gc_marked_list, &gc_free_list}) {
+    gc_validate_list(head, where);
+  }
+  const char* report = gc_check_heap();
+  if (*report) {
+    std::fprintf(stderr, "%s: %s\n", where, report);
+    std::fflush(stderr);
+    std::abort();
+  }
+}
+
 void* gc_object_alloc(int size) {
   size = (size + 7) & GC_SIZE_MASK;
   gc_new_bytes += size;
+  if (GC_STRESS) {
+    gc_mark_queued(GC_UNLIMITED_BUDGET);
+    gc_stress_check("collector stress: allocation");
+  }
 
   // Lazy destruction: destroy at least as many bytes of pending garbage as are allocated, or all.
   int target = std::max(gc_free_bytes - size, 0);
@@ -228,9 +245,10 @@ void gc_sweep() {
 }
 
 void gc_collect() {
+  if (GC_STRESS) gc_stress_check("collector stress: before a step");
   int ext = gc_ext_new_bytes.load();
   // (The test is done in 64 bits so that large outside allocations cannot overflow it.)
-  if (static_cast<long long>(gc_new_bytes) + ext > GC_FULL_THRESHOLD) {
+  if (GC_STRESS || static_cast<long long>(gc_new_bytes) + ext > GC_FULL_THRESHOLD) {
     gc_ext_new_bytes.fetch_sub(ext);  // what a worker added meanwhile stays counted
     gc_mark_queued(GC_UNLIMITED_BUDGET);
     gc_sweep();
@@ -239,6 +257,7 @@ void gc_collect() {
   } else {
     gc_mark_queued(gc_step_budget());
   }
+  if (GC_STRESS) gc_stress_check("collector stress: after a step");
 }
 
 int gc_step_budget() {

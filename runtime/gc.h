@@ -209,6 +209,16 @@ void gc_validate_list(gc_object* head, const char* message);
 // refers to a white one. Returns an empty text when the heap is sound, else what is wrong.
 const char* gc_check_heap();
 
+// Collector stress (build option QR_GC_STRESS, off in normal builds): every allocation first marks
+// everything that is queued, every host step is a full collection, and each of them checks the four
+// lists and the tri-colour rule, ending the process with the checker's report on an unsound heap.
+// Marking at an allocation never frees anything, so objects held only in local variables stay safe.
+#ifdef QR_GC_STRESS
+inline constexpr bool GC_STRESS = true;
+#else
+inline constexpr bool GC_STRESS = false;
+#endif
+
 // The host's step (OxGame::gc_collect): mark the delegate with the immediate primitive, then step.
 //   gc_mark(_delegate); gc_collect();
 

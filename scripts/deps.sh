@@ -11,6 +11,7 @@ PACKAGES=(
   libstb-dev libvorbis-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libgc-dev libsdl2-dev curl
   xvfb xauth xdotool
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

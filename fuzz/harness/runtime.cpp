@@ -1,0 +1,95 @@
+// The fuzzing entries' shared ground: the runtime and one windowless desktop host started once per
+// process inside a private working directory, input files written there, and the target table.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "fuzz/harness/harness.h"
+#include "game/game_init.h"
+#include "host/host_game.h"
+#include "runtime/startup.h"
+
+namespace {
+
+constexpr char kWorkDirPattern[] = "/tmp/qr-fuzz-XXXXXX";
+// The locale the runtime asks for first, and the fallback to the environment's.
+constexpr char kLocale[] = "en_US.UTF-8";
+
+std::string work_dir;
+
+void remove_work_dir() {
+  std::error_code ignored;
+  if (!work_dir.empty()) std::filesystem::remove_all(work_dir, ignored);
+}
+
+}  // namespace
+
+OxGlfwGame* qr_fuzz_host() {
+  static OxGlfwGame* host = nullptr;
+  if (host) return host;
+
+  char dir[sizeof kWorkDirPattern];
+  std::snprintf(dir, sizeof dir, "%s", kWorkDirPattern);
+  if (!mkdtemp(dir) || chdir(dir) != 0) {
+    std::perror("qr-fuzz: private working directory");
+    std::abort();
+  }
+  work_dir = dir;
+  std::atexit(remove_work_dir);
+
+  host = new OxGlfwGame;  // lives for the process, as the program's host does
+  // The start-up sequence without the runtime's signal handlers: a crash must reach the
+  // sanitizer and the fuzzer as it happened.
+  static char program[] = "qr-fuzz";
+  static char* argv[] = {program, nullptr};
+  ox_argc = 1;
+  ox_argv = argv;
+  if (!std::setlocale(LC_CTYPE, kLocale)) std::setlocale(LC_CTYPE, "");
+  ox_game_Register();
+  gc_init1();
+  oxInit();
+  gc_mark();
+  return host;
+}
+
+std::string qr_fuzz_write(const std::string& name, const uint8_t* data, size_t size) {
+  std::string path = "./" + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f || (size > 0 && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0) {
+    std::perror("qr-fuzz: writing an input file");
+    std::abort();
+  }
+  return path;
+}
+
+// What the input allocated outside the collector has been freed again: it must not count
+// towards the next full collection.
+void qr_fuzz_collect() {
+  gc_collect_all();
+  gc_ext_new_bytes = 0;
+}
+
+const std::vector<QrFuzzTarget>& qr_fuzz_targets() {
+  static const std::vector<QrFuzzTarget> targets = {
+      {"wav", qr_fuzz_wav},
+      {"ogg", qr_fuzz_ogg},
+      {"image", qr_fuzz_image},
+      {"string_load", qr_fuzz_string_load},
+      {"state", qr_fuzz_state},
+      {"url", qr_fuzz_url},
+      {"http_response", qr_fuzz_http_response},
+      {"peek_string", qr_fuzz_peek_string},
+  };
+  return targets;
+}
+
+const QrFuzzTarget* qr_fuzz_find(const std::string& name) {
+  for (const QrFuzzTarget& t : qr_fuzz_targets()) {
+    if (name == t.name) return &t;
+  }
+  return nullptr;
+}

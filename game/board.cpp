@@ -12,7 +12,10 @@ constexpr float kFallAwayLimit = 640;       // a finished board's tiles fall unt
 constexpr int kClearTimeEnd = 128;          // clear animation frames
 constexpr int kAgeEnd = 10;                 // age stops counting here
 constexpr int kMatchAge = 2;                // tiles match only while younger than this
+constexpr int kLineTiles = 3;              // a line of three counts three tiles
 constexpr int kShardsPerTile = 9;
+constexpr float kShardSpeedMin = 3, kShardSpeedMax = 6;
+constexpr float kDropStepMin = 14, kDropStepMax = 32;  // pixels a dealt tile drops per frame
 constexpr float kShardColourWidth = 8.99f;  // shard colour 1..9
 constexpr float kSlideEase = 0.15f;         // slides ease back by this per frame
 constexpr float kMoveThreshold = 0.3f;      // stick deflection that moves or pushes
@@ -126,7 +129,7 @@ void c_MyApp::p_ClearTile(int r, float px, float py) {
     m_grid[r + kCellDropY] = 0;
     m_grid[r + kCellSpin] = ox_random_Rnd2(-2, 2);
     for (int i = 0; i < kShardsPerTile; ++i) {
-        float speed = ox_random_Rnd2(3, 6);
+        float speed = ox_random_Rnd2(kShardSpeedMin, kShardSpeedMax);
         float direction = ox_random_Rnd2(0, 360);
         int colour = static_cast<int>(std::floor(1.0 + static_cast<double>(ox_random_Rnd()) * kShardColourWidth));
         p_ThrowParticle(px, py, kPartShard, colour, direction, speed);
@@ -195,7 +198,7 @@ int c_MyApp::p_BoardFrame(int* allFallenOut) {
                     p_ClearTile(r, tx, ty);
                     p_ClearTile(a, tx, ty - 2 * cell);
                     p_ClearTile(b, tx, ty - cell);
-                    cleared += 3;
+                    cleared += kLineTiles;
                 }
             }
             if (x > 1) {
@@ -206,7 +209,7 @@ int c_MyApp::p_BoardFrame(int* allFallenOut) {
                     p_ClearTile(r, tx, ty);
                     p_ClearTile(a, tx - 2 * cell, ty);
                     p_ClearTile(b, tx - cell, ty);
-                    cleared += 3;
+                    cleared += kLineTiles;
                 }
             }
 
@@ -220,7 +223,7 @@ int c_MyApp::p_BoardFrame(int* allFallenOut) {
             }
 
             if (c[kCellDropY] < 0) {
-                c[kCellDropY] += ox_random_Rnd2(14, 32);
+                c[kCellDropY] += ox_random_Rnd2(kDropStepMin, kDropStepMax);
                 m_dropping = 1;
                 if (c[kCellDropY] > 0) c[kCellDropY] = 0;
             }

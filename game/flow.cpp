@@ -35,6 +35,9 @@ constexpr float kPauseButtonX = 16, kPauseButtonY = 16;
 constexpr float kPauseButtonDim = 0.2f;
 constexpr int kSchemeTouch = 2;
 constexpr float kDegToRad = 0.017453292519943295;
+constexpr int kMenuIntroStart = -32;        // the menu slides in again after a game
+constexpr float kClearRateLow = 0.6f;        // a clear sound plays at a random rate in this range
+constexpr float kClearRateHigh = 1.5f;
 
 float numberOffset() {
     double r = ox_random_Rnd();
@@ -148,7 +151,7 @@ int c_MyApp::p_Game() {
     }
 
     if (n > 0) {
-        float rate = ox_random_Rnd2(0.6f, 1.5f);
+        float rate = ox_random_Rnd2(kClearRateLow, kClearRateHigh);
         p_PlaySFX(p_Rand(kSfxClearFirst, kSfxClearLast), rate, 1, 0);
         for (m_i = 0; m_i < kNumberParticlePairs; ++m_i) {
             if (m_hideHud != 0) continue;
@@ -171,7 +174,7 @@ int c_MyApp::p_Game() {
 
 int c_MyApp::p_InGame() {
     p_ResetDraw();
-    m_menuIntro = -32;
+    m_menuIntro = kMenuIntroStart;
 
     bool pauseKey = p_PlayKeyAll(kKeyPause, 1) > 0 || (isOuya == 1 && p_PlayKeyAll(kKeyFire4, 1) > 0);
     if (pauseKey && m_paused == 0 && m_keyLatch == 0) {

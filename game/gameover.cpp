@@ -25,6 +25,9 @@ constexpr int kOverFrames = 90;          // the overlay runs this long before th
 constexpr int kOverAfterMusic = 75;      // overlay step when the menu takes over
 constexpr int kOverNoMusic = 73;
 constexpr int kOverFadeStep = 2;         // fading out over the menu
+constexpr float kPlaceBoxW = 0.3f;        // the box behind the place reached: 30 % of the width
+constexpr float kPlaceBoxH = 32;
+constexpr float kPlaceRise = 1.5f;        // the place text rises at 2/3 of the words' speed
 constexpr int kModePlaying = 10;
 constexpr int kModeToMenu = 2;
 
@@ -140,10 +143,10 @@ int c_MyApp::p_GameOver() {
         if (m_n >= 1 && m_n <= kTablePlaces) {
             p_SetSize(1);
             p_SetCol(0, 125, 255, 0.5f);
-            p_Rect(kWordLeft * jscrw, jscrh - m_y / 1.5f - 16, 0.3f * jscrw, 32);
+            p_Rect(kWordLeft * jscrw, jscrh - m_y / kPlaceRise - kPlaceBoxH / 2, kPlaceBoxW * jscrw, kPlaceBoxH);
             p_SetSize(2);
             p_SetCol(100, 255, 100, 1);
-            p_Text(jscrw / 2, jscrh - m_y / 1.5f, String(kNewHighscoreText) + p_MyNth(), 0.5f, 2, 0);
+            p_Text(jscrw / 2, jscrh - m_y / kPlaceRise, String(kNewHighscoreText) + p_MyNth(), 0.5f, 2, 0);
         }
     }
 

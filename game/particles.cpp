@@ -21,6 +21,7 @@ constexpr float kBlockSize = 16;             // kind 16 blocks snap to this grid
 constexpr float kStarMargin = 16;            // stars wrap this far outside the screen
 constexpr float kStarRenewSpan = 16;         // a renewed coordinate spans the screen plus this
 constexpr float kStarRenewOffset = 8;
+constexpr float kDepthNear = 0.2f, kDepthFar = 0.8f; // star depth: movement factor and alpha
 
 }  // namespace
 
@@ -140,7 +141,7 @@ int c_MyApp::p_DoStars(float dx, float dy) {
         }
         if (newY) {
             s[kStY] = ox_random_Rnd() * (jscrh + kStarRenewSpan) - kStarRenewOffset;
-            s[kStDepth] = ox_random_Rnd2(0.2f, 0.8f);
+            s[kStDepth] = ox_random_Rnd2(kDepthNear, kDepthFar);
             s[kStFrame] = static_cast<float>(std::floor(static_cast<double>(ox_random_Rnd()) * kFrameWidth));
         }
         if (s[kStY] < -m) {
@@ -152,7 +153,7 @@ int c_MyApp::p_DoStars(float dx, float dy) {
         }
         if (newX) {
             s[kStX] = ox_random_Rnd() * (jscrw + kStarRenewSpan) - kStarRenewOffset;
-            s[kStDepth] = ox_random_Rnd2(0.2f, 0.8f);
+            s[kStDepth] = ox_random_Rnd2(kDepthNear, kDepthFar);
             s[kStFrame] = static_cast<float>(std::floor(static_cast<double>(ox_random_Rnd()) * kFrameWidth));
         }
         s[kStAngle] += s[kStSpin];
@@ -172,7 +173,7 @@ int c_MyApp::p_ResetStars(int n) {
         s[kStFrame] = static_cast<float>(std::floor(static_cast<double>(ox_random_Rnd()) * kFrameWidth));
         s[kStX] = ox_random_Rnd() * (jscrw + kStarRenewSpan) - kStarRenewOffset;
         s[kStY] = ox_random_Rnd() * (jscrh + kStarRenewSpan) - kStarRenewOffset;
-        s[kStDepth] = ox_random_Rnd2(0.2f, 0.8f);
+        s[kStDepth] = ox_random_Rnd2(kDepthNear, kDepthFar);
         s[kStAngle] = ox_random_Rnd() * 360;
         s[kStSpin] = ox_random_Rnd() - 0.5f;
     }

@@ -34,7 +34,9 @@ class RenderDisplayTest : public ::testing::Test {
     c_MyApp* app = nullptr;
     gxtkGraphics* graphics = nullptr;
 
+    // Once per program, however many suites share the fixture.
     static void SetUpTestSuite() {
+        if (host) return;
         setenv("ALSOFT_DRIVERS", "null", 0);
         if (!glfwInit()) std::abort();
         host = new WindowHost;

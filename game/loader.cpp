@@ -1,10 +1,12 @@
 // Start-up of the game object, the staged asset loader with its Loading screen and
 // resolution choice, the suspend and resume callbacks, and the full-screen switch.
 #include "game/my_app.h"
+#include "game/checkin.h"
 #include "game/rules.h"
 #include "game/shell.h"
 #include "framework/input.h"
 #include "host/host_game.h"
+#include "net/data_buffer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,6 +70,13 @@ constexpr int kControllerScheme = 1;
 constexpr int kModeMenu = 1;
 constexpr int kModePlaying = 10;
 
+// Data buffers read files through the host, so that tarn:// data paths resolve as they do
+// for images and sounds; before a host exists, plain paths are read directly.
+unsigned char* loadDataThroughHost(const String& path, int* length) {
+    if (!OxGame::_game) return ox_databuffer_LoadFile(path, length);
+    return OxGame::_game->LoadData(path, length);
+}
+
 // The resolution level for the device's size, and its draw scale.
 void chooseResolution(c_MyApp* app) {
     const int w = ox_app__devWidth, h = ox_app__devHeight;
@@ -111,6 +120,7 @@ void releaseControls(c_MyApp* app) {
 }  // namespace
 
 int c_MyApp::p_OnCreate() {
+    ox_databuffer_loader = loadDataThroughHost;
     m_keyLatch = 0;
     m_touchUsed = 0;
     if (isOuya == 1) {
@@ -121,6 +131,7 @@ int c_MyApp::p_OnCreate() {
     m_jinglePlayed = 0;
     m_menuChoice = kNormalChoice;
     m_wheelTarget = kWheelStep;
+    if (Ping_Allow == 1) p_GetURL(Ping_URL, ox_checkin_Parameters());
     m_mode = kModeMenu;
     ox_app_SetUpdateRate(kUpdateRate);
     m_devW = ox_app_DeviceWidth();

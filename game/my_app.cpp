@@ -208,4 +208,5 @@ void c_MyApp::mark() {
     gc_mark_q(m_badges);
     gc_mark_q(m_badgeShown);
     gc_mark_q(m_badgeTimer);
+    gc_mark_q(m_httpRequest);
 }

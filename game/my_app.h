@@ -6,6 +6,7 @@
 #include "framework/app.h"
 #include "framework/graphics.h"
 #include "framework/audio.h"
+#include "net/http_request.h"
 
 // ---------------------------------------------------------------------------
 // Module globals of the game, set by the game's start-up hook (oxInit).
@@ -57,7 +58,8 @@ struct MyAppSizes {
     static constexpr int kSpiroTrail = 512;                      // pause figure trail floats
 };
 
-class c_MyApp : public c_App {
+// The game object is also the check-in request's callback.
+class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
 public:
     // --- Mode and flow ---
     int m_mode = 0;          // 1 menu, 2 back to menu, 4 quit prompt, 10 playing, 11 start a game
@@ -69,6 +71,8 @@ public:
     int m_musicPlaying = 0;  // 1 while a tune plays
     String m_tuneName;       // tune now playing
     String m_checkinState;   // body of the last check-in reply, "N/A" before one
+    c_HttpRequest* m_httpRequest = nullptr;  // the check-in in flight or last made
+    int m_httpState = 0;     // 0 from sending the check-in, 1 once its completion has arrived
 
     // --- Screen fitting and frame measurement ---
     int m_devW = 0, m_devH = 0;
@@ -295,6 +299,10 @@ public:
     int p_Touch(float x, float y, float w, float h);
     int p_Button(int slot, float x, float y, int frame);
     int p_Button0(int slot, float x, float y, int frame);
+
+    // Online check-in (checkin.cpp).
+    int p_GetURL(String url, String parameters);
+    int p_OnHttpRequestComplete(c_HttpRequest* request) override;
 
 private:
     // One board frame of play (board.cpp): layout, cells, cursor and controls.

@@ -12,51 +12,10 @@
 namespace e2e {
 namespace {
 
-constexpr int kStartColumn = 3, kStartRow = 3;  // where a game puts the cursor
-constexpr int kScorePerSquare = 15;             // a frame clearing n tiles scores 15 n^2
-constexpr double kRedHard = 40;                 // the Hard item's face is this much redder
-constexpr double kSameDescription = 0.02;       // share of outline pixels that may differ
-constexpr int kMoveAttempts = 3;
-constexpr Seconds kMovePatience{3};
-constexpr int kLatchRelease = 15;               // updates for a released arrow to let go
+constexpr double kSameDescription = 0.02;  // share of outline pixels that may differ
 
-int Digits(int n) { return n < 10 ? 1 : 1 + Digits(n / 10); }
 
-// The X key that moves the cursor (or pushes) one cell in a direction.
-std::string Arrow(int dx, int dy) {
-  if (dx < 0) return "Left";
-  if (dx > 0) return "Right";
-  return dy < 0 ? "Up" : "Down";
-}
-
-bool CursorAt(const Shot& s, const View& v, int column, int row) {
-  std::optional<Point> c = CursorCell(s, v);
-  return c && c->x == column && c->y == row;
-}
-
-class KeyboardJourney : public Journey {
- protected:
-  // Moves the cursor one cell at a time, checking each step on the screen. A released arrow
-  // takes a few updates to let go of the move latch; a press that comes too early is tried
-  // again.
-  void MoveCursor(int fromColumn, int fromRow, int toColumn, int toRow) {
-    int x = fromColumn, y = fromRow;
-    while (x != toColumn || y != toRow) {
-      const int dx = toColumn > x ? 1 : toColumn < x ? -1 : 0;
-      const int dy = dx != 0 ? 0 : toRow > y ? 1 : -1;
-      x += dx;
-      y += dy;
-      bool moved = false;
-      for (int attempt = 0; attempt < kMoveAttempts && !moved; ++attempt) {
-        moved = !HoldKeyUntil(Arrow(dx, dy), "cursor", [&](const Shot& s, const View& v) {
-                   return CursorAt(s, v, x, y);
-                 }, kMovePatience, false).Empty();
-        Settle(kLatchRelease);
-      }
-      ASSERT_TRUE(moved) << "the cursor did not reach " << x << "," << y;
-    }
-  }
-};
+class KeyboardJourney : public Journey {};
 
 TEST_F(KeyboardJourney, PlaysANormalGameQuitsFromThePauseMenuAndKeepsTheScore) {
   TileReader tiles(BuildData() + "/gfx.png");
@@ -76,7 +35,7 @@ TEST_F(KeyboardJourney, PlaysANormalGameQuitsFromThePauseMenuAndKeepsTheScore) {
 
   // The wheel: Normal stands out at first; Down turns Hard there, Up turns Normal back.
   Shot normal = WaitFor("menu normal", [](const Shot& s, const View& v) {
-    return LooksLikeMenu(s, v) && HotSpotRedness(s, v) < kRedHard;
+    return LooksLikeMenu(s, v) && SelectedDifficulty(s, v) == kNormal;
   });
   ASSERT_FALSE(normal.Empty());
   Shot hard = HoldKeyUntil("Down", "wheel down to hard", [&](const Shot& s, const View& v) {
@@ -84,13 +43,13 @@ TEST_F(KeyboardJourney, PlaysANormalGameQuitsFromThePauseMenuAndKeepsTheScore) {
   });
   ASSERT_FALSE(hard.Empty());
   ASSERT_FALSE(WaitFor("hard stands out", [](const Shot& s, const View& v) {
-                 return HotSpotRedness(s, v) > kRedHard;
+                 return SelectedDifficulty(s, v) == kHard;
                }).Empty());
   ASSERT_FALSE(HoldKeyUntil("Up", "wheel up to normal", [&](const Shot& s, const View& v) {
                  return DescriptionDifference(s, normal, v) <= kSameDescription;
                }).Empty());
   ASSERT_FALSE(WaitFor("normal stands out", [](const Shot& s, const View& v) {
-                 return HotSpotRedness(s, v) < kRedHard;
+                 return SelectedDifficulty(s, v) == kNormal;
                }).Empty());
 
   // Enter starts the game: a full board once the tiles have dropped in, the cursor at 3,3.

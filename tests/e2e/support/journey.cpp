@@ -18,6 +18,9 @@ namespace {
 
 constexpr auto kGrabInterval = std::chrono::milliseconds(15);  // between grabs while waiting
 constexpr auto kWindowPoll = std::chrono::milliseconds(10);
+constexpr int kMoveAttempts = 3;
+constexpr Seconds kMovePatience{3};
+constexpr int kLatchRelease = 15;  // updates for a released arrow to let go of the move latch
 constexpr auto kStillFor = std::chrono::milliseconds(250);  // a settled board reads the same
 
 std::string TestName() {
@@ -33,6 +36,19 @@ std::string FileName(int stage, const std::string& name, const std::string& suff
 }
 
 }  // namespace
+
+std::string Arrow(int dx, int dy) {
+  if (dx < 0) return "Left";
+  if (dx > 0) return "Right";
+  return dy < 0 ? "Up" : "Down";
+}
+
+bool CursorAt(const Shot& s, const View& v, int column, int row) {
+  std::optional<Point> c = CursorCell(s, v);
+  return c && c->x == column && c->y == row;
+}
+
+int Digits(int n) { return n < 10 ? 1 : 1 + Digits(n / 10); }
 
 std::string Journey::BuildProgram() { return std::string(QR_PROGRAM_DIR) + "/quadrant-rush"; }
 std::string Journey::BuildData() { return std::string(QR_DATA_DIR); }
@@ -124,6 +140,26 @@ Shot Journey::WaitFor(const std::string& stage, const ScreenTest& test, Seconds 
   return {};
 }
 
+// A released arrow takes a few updates to let go of the move latch; a press that comes too
+// early is tried again.
+void Journey::MoveCursor(int fromColumn, int fromRow, int toColumn, int toRow) {
+  int x = fromColumn, y = fromRow;
+  while (x != toColumn || y != toRow) {
+    const int dx = toColumn > x ? 1 : toColumn < x ? -1 : 0;
+    const int dy = dx != 0 ? 0 : toRow > y ? 1 : -1;
+    x += dx;
+    y += dy;
+    bool moved = false;
+    for (int attempt = 0; attempt < kMoveAttempts && !moved; ++attempt) {
+      moved = !HoldKeyUntil(Arrow(dx, dy), "cursor", [&](const Shot& s, const View& v) {
+                 return CursorAt(s, v, x, y);
+               }, kMovePatience, false).Empty();
+      Settle(kLatchRelease);
+    }
+    ASSERT_TRUE(moved) << "the cursor did not reach " << x << "," << y;
+  }
+}
+
 std::optional<Board> Journey::SettledBoard(const TileReader& tiles, const std::string& stage) {
   std::optional<Board> seen;
   Clock::time_point since;
@@ -153,6 +189,7 @@ Shot Journey::HoldKeyUntil(const std::string& key, const std::string& stage,
 }
 
 Shot Journey::HoldButtonUntil(Point at, const std::string& stage, const ScreenTest& test) {
+  EXPECT_TRUE(hands_->MoveTo({at.x + 1, at.y + 1}));
   EXPECT_TRUE(hands_->MoveTo(at));
   EXPECT_TRUE(hands_->PressButton());
   Shot s = WaitFor(stage, test);

@@ -25,6 +25,14 @@ inline constexpr Seconds kExitPatience{20};    // the program to end once asked
 
 using ScreenTest = std::function<bool(const Shot&, const View&)>;
 
+inline constexpr int kStartColumn = 3, kStartRow = 3;  // where a game puts the cursor
+inline constexpr int kScorePerSquare = 15;             // a frame clearing n tiles scores 15 n^2
+
+// The X key that moves the cursor (or pushes) one cell in a direction.
+std::string Arrow(int dx, int dy);
+bool CursorAt(const Shot& s, const View& v, int column, int row);
+int Digits(int n);
+
 class Journey : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -52,6 +60,10 @@ class Journey : public ::testing::Test {
   Shot HoldKeyUntil(const std::string& key, const std::string& stage, const ScreenTest& test,
                     Seconds patience = kScreenPatience, bool required = true);
   Shot HoldButtonUntil(Point at, const std::string& stage, const ScreenTest& test);
+
+  // Moves the board's cursor one cell at a time with the arrow keys, checking each step on the
+  // screen.
+  void MoveCursor(int fromColumn, int fromRow, int toColumn, int toRow);
 
   // A full board that reads the same for a while: the deal has dropped in and nothing moves.
   std::optional<Board> SettledBoard(const TileReader& tiles, const std::string& stage);

@@ -22,11 +22,13 @@ constexpr double kPanelInset = 5, kPanelStrip = 12;
 constexpr double kBackgroundGap = 30, kBackgroundStrip = 25;
 constexpr double kLightBackground = 150;  // the menu's background is lighter than this
 constexpr double kPanelShade = 0.75;      // the panel is darker than this share of it
-constexpr double kFocusedShade = 0.4;     // ... and the focused panel darker than this share
 
 // Wheel and description.
 constexpr double kHotProbe = 20;          // square on the selected item's face,
 constexpr double kHotRise = 32;           // this far above its name
+// Red over green of the items' faces: Easy's is green (about -60), Normal's brown (about 30),
+// Hard's red (about 70).
+constexpr double kEasyBelow = -30, kNormalAbove = 0, kNormalBelow = 45, kHardAbove = 55;
 constexpr double kDescX = 240, kDescRise = 56, kDescW = 260, kDescH = 36;
 constexpr double kOutlineLuma = 90;       // text outlines are darker than this
 
@@ -112,16 +114,20 @@ bool LooksLikeMenu(const Shot& s, const View& v) {
   return bg > kLightBackground && PanelLuma(s, v) < kPanelShade * bg;
 }
 
-bool PanelFocused(const Shot& s, const View& v) {
-  return LooksLikeMenu(s, v) && PanelLuma(s, v) < kFocusedShade * MenuBackgroundLuma(s, v);
-}
-
 double HotSpotRedness(const Shot& s, const View& v) {
   Point p = v.DifficultyHotSpot();
   const int half = static_cast<int>(kHotProbe * v.Scale() / 2);
   const int rise = static_cast<int>(kHotRise * v.Scale());
   Rgb c = s.Mean({p.x - half, p.y - rise - half, 2 * half, 2 * half});
   return c.r - c.g;
+}
+
+std::optional<int> SelectedDifficulty(const Shot& s, const View& v) {
+  const double red = HotSpotRedness(s, v);
+  if (red < kEasyBelow) return 1;
+  if (red > kNormalAbove && red < kNormalBelow) return 2;
+  if (red > kHardAbove) return 3;
+  return std::nullopt;  // between two items: the wheel is turning
 }
 
 double DescriptionDifference(const Shot& a, const Shot& b, const View& v) {

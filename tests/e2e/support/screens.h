@@ -15,16 +15,17 @@ namespace e2e {
 bool LooksLoading(const Shot& s, const View& v, const TileReader& tiles);
 
 // The main menu, slid in: the dark side panel stands where the menu puts it, beside the light
-// background. The panel is drawn darker while it has the focus.
+// background.
 bool LooksLikeMenu(const Shot& s, const View& v);
 double PanelLuma(const Shot& s, const View& v);
 double MenuBackgroundLuma(const Shot& s, const View& v);
-bool PanelFocused(const Shot& s, const View& v);
 
 // The wheel: the red-over-green balance of the item standing out at the selected place (red
 // for Hard, brown for Normal, green for Easy), and the dark outline pixels of the chosen
 // difficulty's description, for comparing two pictures' descriptions.
 double HotSpotRedness(const Shot& s, const View& v);
+// The difficulty (1 Easy, 2 Normal, 3 Hard) whose item stands out, once the wheel is at rest.
+std::optional<int> SelectedDifficulty(const Shot& s, const View& v);
 double DescriptionDifference(const Shot& a, const Shot& b, const View& v);
 
 // Digits shown by the first entry of the menu's top-ten and last-ten lists (0 when there is

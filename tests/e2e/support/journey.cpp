@@ -77,10 +77,11 @@ void Journey::TearDown() {
   if (!workdir_.empty()) fs::remove_all(workdir_);
 }
 
-void Journey::Start(const std::string& program, const std::string& workdir) {
+void Journey::Start(const std::string& program, const std::string& workdir,
+                    const std::vector<std::string>& args) {
   ++runs_;
   const std::string dir = workdir.empty() ? workdir_ : workdir;
-  ASSERT_TRUE(game_.Start(program, dir, {}, Artifact("stderr-" + std::to_string(runs_) + ".txt")))
+  ASSERT_TRUE(game_.Start(program, dir, args, Artifact("stderr-" + std::to_string(runs_) + ".txt")))
       << "could not start " << program;
   ASSERT_TRUE(FindWindow(kStartPatience)) << "no window titled \"" << OX_WINDOW_TITLE << "\"";
 }

@@ -43,7 +43,8 @@ class Journey : public ::testing::Test {
   static std::string BuildData();
 
   // Starts `program` in the working directory (or `workdir`) and waits for its window.
-  void Start(const std::string& program = BuildProgram(), const std::string& workdir = "");
+  void Start(const std::string& program = BuildProgram(), const std::string& workdir = "",
+             const std::vector<std::string>& args = {});
   // Finds the window again (a full-screen switch makes a new one).
   bool FindWindow(Seconds patience = kScreenPatience);
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 // The Debian header carries the decoder's implementation too; libstb has it.
 #define STB_VORBIS_HEADER_ONLY
@@ -69,6 +70,91 @@ long BytesLeft(FILE* f) {
   return end - here;
 }
 
+// ---- Ogg headers --------------------------------------------------------------------------------
+
+// An Ogg page: "OggS", version, flags, 20 bytes of positions, serial, sequence and CRC, then the
+// segment count and the segment sizes; a packet ends at a segment shorter than 255 bytes.
+constexpr char kOggCapture[] = "OggS";
+constexpr int kOggCaptureLength = 4;
+constexpr int kOggPageFixedBytes = 27;
+constexpr int kOggSegmentCountAt = 26;
+constexpr int kOggFlagsAt = 5;
+constexpr int kOggContinuedPacket = 1;
+constexpr int kOggFullSegment = 255;
+// The Vorbis comment header: packet type 3 and "vorbis", then lengths and texts.
+constexpr unsigned char kVorbisCommentPacket = 3;
+constexpr char kVorbisWord[] = "vorbis";
+constexpr size_t kVorbisWordLength = 6;
+constexpr size_t kLengthBytes = 4;
+
+struct OggPage {
+  int flags = 0;
+  std::vector<int> segments;
+};
+
+bool ReadOggPage(FILE* f, OggPage* page) {
+  unsigned char head[kOggPageFixedBytes];
+  if (std::fread(head, 1, sizeof head, f) != sizeof head) return false;
+  if (std::memcmp(head, kOggCapture, kOggCaptureLength) != 0) return false;
+  page->flags = head[kOggFlagsAt];
+  unsigned char sizes[kOggFullSegment];
+  const size_t count = head[kOggSegmentCountAt];
+  if (std::fread(sizes, 1, count, f) != count) return false;
+  page->segments.assign(sizes, sizes + count);
+  return true;
+}
+
+// The decoder trusts the lengths of a stream's comment header: one past its packet makes it allocate
+// from a negative or huge length and then free pointers it never set, or read for minutes. So the
+// header is read here first, the way the decoder reads it (the second packet, starting on the
+// second page and running on over continued pages), and every length must lie inside the packet.
+bool VorbisCommentsFit(FILE* f) {
+  OggPage page;
+  if (!ReadOggPage(f, &page)) return false;
+  long body = 0;
+  for (int size : page.segments) body += size;
+  if (std::fseek(f, body, SEEK_CUR) != 0) return false;
+
+  std::vector<unsigned char> packet;
+  bool ended = false;
+  for (bool first = true; !ended; first = false) {
+    if (!ReadOggPage(f, &page)) return false;
+    if (!first && !(page.flags & kOggContinuedPacket)) return false;
+    for (int size : page.segments) {
+      const size_t at = packet.size();
+      packet.resize(at + size);
+      if (std::fread(packet.data() + at, 1, size, f) != size_t(size)) return false;
+      if (size < kOggFullSegment) {
+        ended = true;
+        break;
+      }
+    }
+  }
+
+  size_t at = 1 + kVorbisWordLength;
+  if (packet.size() < at || packet[0] != kVorbisCommentPacket ||
+      std::memcmp(&packet[1], kVorbisWord, kVorbisWordLength) != 0) {
+    return false;
+  }
+  auto length = [&packet, &at](uint32_t* value) {
+    if (packet.size() - at < kLengthBytes) return false;
+    *value = uint32_t(packet[at]) | uint32_t(packet[at + 1]) << 8 | uint32_t(packet[at + 2]) << 16 |
+             uint32_t(packet[at + 3]) << 24;
+    at += kLengthBytes;
+    return true;
+  };
+  uint32_t vendor, comments;
+  if (!length(&vendor) || vendor > packet.size() - at) return false;
+  at += vendor;
+  if (!length(&comments) || comments > (packet.size() - at) / kLengthBytes) return false;
+  for (uint32_t i = 0; i < comments; ++i) {
+    uint32_t text;
+    if (!length(&text) || text > packet.size() - at) return false;
+    at += text;
+  }
+  return true;
+}
+
 // Moves forward by n bytes that are known to lie inside the file.
 bool Skip(FILE* f, uint32_t n) {
   long left = BytesLeft(f);
@@ -126,6 +212,8 @@ unsigned char* LoadWAV(FILE* f, int* length, int* channels, int* format, int* he
 
 unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* hertz) {
   if (!f) return nullptr;
+  const long start = std::ftell(f);
+  if (start < 0 || !VorbisCommentsFit(f) || std::fseek(f, start, SEEK_SET) != 0) return nullptr;
   int error = 0;
   stb_vorbis* v = stb_vorbis_open_file(f, 0, &error, nullptr);
   if (!v) return nullptr;

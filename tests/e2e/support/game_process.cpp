@@ -85,6 +85,15 @@ GameProcess::~GameProcess() {
 bool GameProcess::Start(const std::string& program, const std::string& workdir,
                         const std::vector<std::string>& args, const std::string& errorFile,
                         const std::vector<std::string>& extraEnv) {
+  // A program run before in this object has ended: its output reader is done with.
+  Kill();
+  if (reader_.joinable()) reader_.join();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.clear();
+    closed_ = false;
+  }
+  status_.reset();
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
   int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -25,7 +25,8 @@ class GameProcess {
   ~GameProcess();  // a program still running is killed
 
   // Starts `program` with `args` in `workdir`; standard error goes to `errorFile`. The display,
-  // software GL and silent audio settings of the environment are passed on.
+  // software GL and silent audio settings of the environment are passed on. A program started
+  // before by this object is ended first, and its output forgotten.
   bool Start(const std::string& program, const std::string& workdir,
              const std::vector<std::string>& args, const std::string& errorFile,
              const std::vector<std::string>& extraEnv = {});

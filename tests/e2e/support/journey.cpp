@@ -21,6 +21,7 @@ constexpr auto kWindowPoll = std::chrono::milliseconds(10);
 constexpr int kMoveAttempts = 3;
 constexpr Seconds kMovePatience{3};
 constexpr int kLatchRelease = 15;  // updates for a released arrow to let go of the move latch
+constexpr double kSameDescription = 0.02;  // share of outline pixels that may differ
 constexpr auto kStillFor = std::chrono::milliseconds(250);  // a settled board reads the same
 
 std::string TestName() {
@@ -69,16 +70,22 @@ void Journey::Log(const std::string& stage) {
   out << Seconds(Clock::now() - started_).count() << " s  " << stage << "\n";
 }
 
+void Journey::KeepOutput() {
+  if (runs_ == 0) return;
+  std::ofstream out(Artifact("stdout-" + std::to_string(runs_) + ".txt"));
+  for (const std::string& line : game_.Lines()) out << line << "\n";
+}
+
 void Journey::TearDown() {
   game_.Kill();
-  std::ofstream out(Artifact("stdout.txt"));
-  for (const std::string& line : game_.Lines()) out << line << "\n";
+  KeepOutput();
   screen_.DropFocusThief();
   if (!workdir_.empty()) fs::remove_all(workdir_);
 }
 
 void Journey::Start(const std::string& program, const std::string& workdir,
                     const std::vector<std::string>& args) {
+  KeepOutput();
   ++runs_;
   const std::string dir = workdir.empty() ? workdir_ : workdir;
   ASSERT_TRUE(game_.Start(program, dir, args, Artifact("stderr-" + std::to_string(runs_) + ".txt")))
@@ -179,6 +186,71 @@ std::optional<Board> Journey::SettledBoard(const TileReader& tiles, const std::s
   });
   if (s.Empty()) return std::nullopt;
   return seen;
+}
+
+std::optional<Board> Journey::StartGameWithEnter(const TileReader& tiles) {
+  if (HoldKeyUntil("Return", "game dealt", [&](const Shot& s, const View& v) {
+        return LooksLikeBoard(s, v, tiles);
+      }).Empty())
+    return std::nullopt;
+  std::optional<Board> board = SettledBoard(tiles, "board settled");
+  if (!board) return std::nullopt;
+  if (WaitFor("cursor at start", [&](const Shot& s, const View& v) {
+        return CursorAt(s, v, kStartColumn, kStartRow);
+      }).Empty())
+    return std::nullopt;
+  return board;
+}
+
+int Journey::ClearALine(const TileReader& tiles, const Board& board, std::optional<Board>* left) {
+  std::optional<Push> push = ClearingPush(board);
+  EXPECT_TRUE(push) << "the board offers no line to make";
+  if (!push) return 0;
+  MoveCursor(kStartColumn, kStartRow, push->column, push->row);
+  if (push->column == kStartColumn && push->row == kStartRow) {
+    // Show the cursor moving all the same: one step up and back.
+    MoveCursor(kStartColumn, kStartRow, kStartColumn, kStartRow - 1);
+    MoveCursor(kStartColumn, kStartRow - 1, kStartColumn, kStartRow);
+  }
+  if (HasFatalFailure()) return 0;
+
+  const Board expected = AfterClears(Swapped(board, *push));
+  EXPECT_TRUE(hands_->Press("z"));
+  Shot pushed = HoldKeyUntil(Arrow(push->dx, push->dy), "pushed",
+                             [&](const Shot& s, const View& v) {
+                               return tiles.Read(s, v).Differences(board) >= 2;
+                             });
+  EXPECT_TRUE(hands_->Release("z"));
+  if (pushed.Empty()) return 0;
+  if (WaitFor("line cleared", [&](const Shot& s, const View& v) {
+        return tiles.Read(s, v).Differences(expected) == 0;
+      }).Empty())
+    return 0;
+  *left = expected;
+  return kScorePerSquare * push->cleared * push->cleared;
+}
+
+void Journey::QuitFromThePauseMenu() {
+  ASSERT_FALSE(HoldKeyUntil("Escape", "paused to quit", [](const Shot& s, const View& v) {
+                 return LooksDarkened(s, v) && PauseSelection(s, v) == 0;
+               }).Empty());
+  ASSERT_FALSE(HoldKeyUntil("Up", "quit selected", [](const Shot& s, const View& v) {
+                 return PauseSelection(s, v) == -1;
+               }).Empty());
+  ASSERT_FALSE(HoldKeyUntil("z", "quit game overlay", [](const Shot& s, const View& v) {
+                 return ShowsGameOverBands(s, v) && OverlayWordsTitleCase(s, v) == true;
+               }).Empty());
+}
+
+void Journey::TurnWheel(const std::string& key, int difficulty) {
+  const Shot before = screen_.Grab(window_);
+  ASSERT_FALSE(before.Empty());
+  ASSERT_FALSE(HoldKeyUntil(key, "wheel " + key, [&](const Shot& s, const View& v) {
+                 return DescriptionDifference(s, before, v) > kSameDescription;
+               }).Empty());
+  ASSERT_FALSE(WaitFor("wheel at " + std::to_string(difficulty), [&](const Shot& s, const View& v) {
+                 return SelectedDifficulty(s, v) == difficulty;
+               }).Empty());
 }
 
 Shot Journey::HoldKeyUntil(const std::string& key, const std::string& stage,

@@ -66,6 +66,19 @@ class Journey : public ::testing::Test {
   // screen.
   void MoveCursor(int fromColumn, int fromRow, int toColumn, int toRow);
 
+  // From the menu: Enter held until a board is dealt; the board once it has dropped in, with
+  // the cursor at its starting cell.
+  std::optional<Board> StartGameWithEnter(const TileReader& tiles);
+  // Brings the cursor to a tile whose push makes a line and pushes it with Z and an arrow; the
+  // score the line earns once it has cleared (0 on failure), and the board left behind.
+  int ClearALine(const TileReader& tiles, const Board& board, std::optional<Board>* left);
+  // Opens the pause menu with Escape, selects its quit with Up and confirms with Z: the game
+  // ends with the "Quit" "Game" overlay.
+  void QuitFromThePauseMenu();
+  // Holds `key` on the menu until the chosen difficulty's description changes, then waits for
+  // the wheel to rest on `difficulty`.
+  void TurnWheel(const std::string& key, int difficulty);
+
   // A full board that reads the same for a while: the deal has dropped in and nothing moves.
   std::optional<Board> SettledBoard(const TileReader& tiles, const std::string& stage);
 
@@ -74,6 +87,8 @@ class Journey : public ::testing::Test {
 
   // Notes the time of a stage in stages.txt beside the pictures.
   void Log(const std::string& stage);
+  // Keeps the current run's standard output as stdout-N.txt.
+  void KeepOutput();
 
   GameProcess game_;
   Screen screen_;

@@ -51,8 +51,8 @@ bool CursorAt(const Shot& s, const View& v, int column, int row) {
 
 int Digits(int n) { return n < 10 ? 1 : 1 + Digits(n / 10); }
 
-std::string Journey::BuildProgram() { return std::string(QR_PROGRAM_DIR) + "/quadrant-rush"; }
-std::string Journey::BuildData() { return std::string(QR_DATA_DIR); }
+std::string BuildProgram() { return std::string(QR_PROGRAM_DIR) + "/quadrant-rush"; }
+std::string BuildData() { return std::string(QR_DATA_DIR); }
 
 void Journey::SetUp() {
   ASSERT_TRUE(screen_.Connected()) << "no X display: the test script runs the suite under Xvfb";

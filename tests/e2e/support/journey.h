@@ -25,6 +25,10 @@ inline constexpr Seconds kExitPatience{20};    // the program to end once asked
 
 using ScreenTest = std::function<bool(const Shot&, const View&)>;
 
+// The program in the build tree, and its data folder.
+std::string BuildProgram();
+std::string BuildData();
+
 inline constexpr int kStartColumn = 3, kStartRow = 3;  // where a game puts the cursor
 inline constexpr int kScorePerSquare = 15;             // a frame clearing n tiles scores 15 n^2
 
@@ -37,10 +41,6 @@ class Journey : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-
-  // The program in the build tree, and its data folder.
-  static std::string BuildProgram();
-  static std::string BuildData();
 
   // Starts `program` in the working directory (or `workdir`) and waits for its window.
   void Start(const std::string& program = BuildProgram(), const std::string& workdir = "",

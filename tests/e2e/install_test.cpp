@@ -1,0 +1,146 @@
+// Installed like other games: `cmake --install` under a temporary prefix gives bin/quadrant-rush
+// (a link to the program in its own folder, beside a link to its data), a valid desktop entry
+// and the icon in the hicolor theme; the installed program, started from another directory,
+// finds its data through its real path and keeps its state in that directory. A DESTDIR
+// install puts the same tree inside the staging folder only.
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "game/program_texts.h"
+#include "game/shell.h"
+#include "support/journey.h"
+#include "support/state_text.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Seconds kInstallPatience{120};
+constexpr auto kFilePoll = std::chrono::milliseconds(50);
+constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
+constexpr int kIconSide = 256;  // the icon's folder in the theme is named for its size
+
+// Where each part lands, relative to the prefix.
+constexpr char kBinLink[] = "bin/quadrant-rush";
+constexpr char kProgram[] = "libexec/quadrant-rush/quadrant-rush";
+constexpr char kDataLink[] = "libexec/quadrant-rush/data";
+constexpr char kData[] = "share/quadrant-rush/data";
+constexpr char kDesktopEntry[] = "share/applications/quadrant-rush.desktop";
+constexpr char kIcon[] = "share/icons/hicolor/256x256/apps/quadrant-rush.png";
+
+int Install(const std::string& prefix, const std::vector<std::string>& env = {}) {
+  std::string out;
+  return RunCommand({QR_CMAKE, "--install", QR_BUILD_DIR, "--prefix", prefix}, kInstallPatience,
+                    &out, "", env);
+}
+
+std::string RealPath(const std::string& path) {
+  char buf[PATH_MAX];
+  return realpath(path.c_str(), buf) ? buf : "";
+}
+
+// The value of `key` in a desktop entry, or nothing.
+std::optional<std::string> EntryValue(const std::string& entry, const std::string& key) {
+  std::istringstream in(entry);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+  return std::nullopt;
+}
+
+uint32_t BigEndian(const std::string& bytes, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
+
+class Installed : public Journey {
+ protected:
+  // The layout under `root` (the prefix, or the prefix inside a staging folder).
+  void ExpectLayout(const std::string& root) {
+    EXPECT_TRUE(fs::is_symlink(root + "/" + kBinLink));
+    EXPECT_TRUE(fs::read_symlink(root + "/" + kBinLink).is_relative());
+    EXPECT_EQ(RealPath(root + "/" + kBinLink), RealPath(root + "/" + kProgram));
+    EXPECT_EQ(access((root + "/" + kProgram).c_str(), X_OK), 0);
+    EXPECT_TRUE(fs::read_symlink(root + "/" + kDataLink).is_relative());
+    EXPECT_EQ(RealPath(root + "/" + kDataLink), RealPath(root + "/" + kData));
+    // The whole data folder, and nothing of the build's own bookkeeping.
+    for (const auto& f : fs::recursive_directory_iterator(BuildData())) {
+      const std::string rel = fs::relative(f.path(), BuildData()).string();
+      if (rel == ".generated") {
+        EXPECT_FALSE(fs::exists(root + "/" + kData + "/" + rel));
+      } else {
+        EXPECT_TRUE(fs::exists(root + "/" + kData + "/" + rel)) << rel;
+      }
+    }
+
+    std::optional<std::string> icon = ReadFile(root + "/" + kIcon);
+    ASSERT_TRUE(icon);
+    ASSERT_GT(icon->size(), 24u);
+    EXPECT_EQ(icon->substr(0, 8), std::string(kPngSignature, 8));
+    EXPECT_EQ(BigEndian(*icon, 16), uint32_t(kIconSide));  // IHDR width
+    EXPECT_EQ(BigEndian(*icon, 20), uint32_t(kIconSide));  // and height
+
+    const std::string entryPath = root + "/" + kDesktopEntry;
+    std::optional<std::string> entry = ReadFile(entryPath);
+    ASSERT_TRUE(entry);
+    std::string complaints;
+    EXPECT_EQ(RunCommand({"desktop-file-validate", entryPath}, kInstallPatience, &complaints), 0)
+        << complaints;
+    EXPECT_EQ(EntryValue(*entry, "Exec"), fs::path(kBinLink).filename().string());
+    EXPECT_EQ(EntryValue(*entry, "Icon"), fs::path(kIcon).stem().string());
+    EXPECT_EQ(EntryValue(*entry, "Type"), "Application");
+  }
+};
+
+TEST_F(Installed, UnderAPrefixItStartsFromAnotherDirectoryWithItsData) {
+  const std::string prefix = workdir_ + "/prefix";
+  ASSERT_EQ(Install(prefix), 0);
+  ExpectLayout(prefix);
+  ASSERT_FALSE(HasFatalFailure());
+
+  // Started through bin/ from elsewhere: the menu's images are there, so the data was found.
+  const std::string elsewhere = workdir_ + "/home";
+  fs::create_directories(elsewhere);
+  Start(prefix + "/" + kBinLink, elsewhere);
+  ASSERT_TRUE(game_.WaitForLine(kMsgHighscoresLoaded, kStartPatience));
+  ASSERT_FALSE(WaitFor("installed menu", [](const Shot& s, const View& v) {
+                 return LooksLikeMenu(s, v) && SelectedDifficulty(s, v) == kNormal;
+               }, kStartPatience).Empty());
+
+  // Its state goes to the directory it was started from.
+  screen_.TakeFocus();
+  std::optional<std::string> state;
+  for (auto until = Clock::now() + kScreenPatience; !state && Clock::now() < until;) {
+    state = ReadFile(elsewhere + "/.tarnstate");
+    if (!state) std::this_thread::sleep_for(kFilePoll);
+  }
+  ASSERT_TRUE(state) << "no state saved in the starting directory";
+  EXPECT_TRUE(ParseState(*state));
+  EXPECT_FALSE(fs::exists(prefix + "/" + fs::path(kProgram).parent_path().string() + "/.tarnstate"));
+  screen_.RequestClose(window_);
+  EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
+}
+
+TEST_F(Installed, WithDestdirEverythingStaysInTheStagingFolder) {
+  const std::string stage = workdir_ + "/stage";
+  const std::string prefix = "/usr/local/qr-e2e-staged";  // never written: only named
+  ASSERT_EQ(Install(prefix, {"DESTDIR=" + stage}), 0);
+  ExpectLayout(stage + prefix);
+  EXPECT_FALSE(fs::exists(prefix));
+
+  // The staged program answers on its own from inside the staging folder.
+  std::string out;
+  EXPECT_EQ(RunCommand({stage + prefix + "/" + kBinLink, "--version"}, kInstallPatience, &out), 0);
+  EXPECT_EQ(out, std::string(kVersionLine) + "\n");
+}
+
+}  // namespace
+}  // namespace e2e

@@ -210,6 +210,17 @@ bool ShowsGameOverBands(const Shot& s, const View& v) {
   return s.Fraction(band, Yellowish) >= kBandShare;
 }
 
+bool OverlayGone(const Shot& s, const View& v) {
+  Rect band = v.Box(0, v.Height() * kBandY - kBandProbeH / 2, kBandProbeW, kBandProbeH);
+  if (s.Fraction(band, Yellowish) > 0) return false;
+  const double places[2][2] = {{kWordLeftX, kBandY}, {kWordRightX, kWordLowY}};
+  for (const auto& place : places) {
+    Rect word = v.Centred(v.Width() * place[0], v.Height() * place[1], kWordProbeW, kWordProbeH);
+    if (s.Bounds(word, OverlayPink).w > 0) return false;
+  }
+  return true;
+}
+
 std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v) {
   const double places[2][2] = {{kWordLeftX, kBandY}, {kWordRightX, kWordLowY}};
   bool titleCase = true;

@@ -50,5 +50,7 @@ std::optional<int> PauseSelection(const Shot& s, const View& v);
 // are not).
 bool ShowsGameOverBands(const Shot& s, const View& v);
 std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v);
+// No trace of the overlay left: neither band nor word.
+bool OverlayGone(const Shot& s, const View& v);
 
 }  // namespace e2e

@@ -2,6 +2,7 @@
 # Builds the parsers' fuzzers with clang 14 (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # in build-fuzz and runs each for a set time, then prints executions and findings per fuzzer.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     SECONDS per fuzzer, default 60; TARGET: wav, ogg, ...
+#   QR_FUZZ_JOBS=2 scripts/fuzz.sh 600       two fuzzers at a time
 # The corpus grows in build-fuzz/corpus/<target> across runs; it starts from the generated seeds
 # and the kept inputs in tests/reliability/fuzz_cases/<target>. A finding is written to
 # build-fuzz/findings/<target>/; keep it in fuzz_cases once it is fixed, so the test suite replays it.
@@ -40,38 +41,54 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/fuzz/lsan.supp}
 export ALSOFT_DRIVERS=null
 
-report=()
-open_findings=0
-for t in "${targets[@]}"; do
-  corpus="$build/corpus/$t"
-  findings="$build/findings/$t"
-  kept="$top/tests/reliability/fuzz_cases/$t"
-  log="$build/logs/$t.log"
+# One fuzzer: replays its earlier findings, runs for the set time, and writes its report line.
+fuzz_one() {
+  local t=$1
+  local corpus="$build/corpus/$t" findings="$build/findings/$t" kept="$top/tests/reliability/fuzz_cases/$t"
+  local log="$build/logs/$t.log"
   mkdir -p "$corpus" "$findings" "$(dirname "$log")"
   # Findings of earlier runs that no longer fail are fixed: they leave the findings folder.
   for old in "$findings"/*; do
     [ -f "$old" ] || continue
     if "$build/fuzz/fuzz_$t" -detect_leaks=0 "$old" >/dev/null 2>&1; then rm -f "$old"; fi
   done
-  inputs=("$corpus" "$build/seeds/$t")
+  local inputs=("$corpus" "$build/seeds/$t")
   if [ -d "$kept" ]; then inputs+=("$kept"); fi
   echo "== fuzz_$t for ${seconds}s =="
-  status=0
+  local status=0
   "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout="$input_timeout" -rss_limit_mb="$rss_limit_mb" \
     -artifact_prefix="$findings/" -detect_leaks=0 -close_fd_mask=1 -print_final_stats=1 "${inputs[@]}" >"$log" 2>&1 || status=$?
-  execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*')
+  local execs cov found
+  execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1 || true)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*' || true)
   found=$(find "$findings" -type f | wc -l)
   if [ "$status" -ne 0 ] && [ "$found" -eq 0 ]; then found=1; fi
-  open_findings=$((open_findings + found))
-  report+=("$(printf '%-14s %12s executions %8s edges %4s findings' "$t" "${execs:-?}" "${cov:-?}" "$found")")
+  printf '%-14s %12s executions %8s edges %4s findings\n' "$t" "${execs:-?}" "${cov:-?}" "$found" >"$log.result"
   if [ "$found" -ne 0 ]; then
     echo "fuzz_$t: finding(s) in $findings (log $log):"
     grep -E 'ERROR|qr-fuzz|SUMMARY' "$log" | head -5 || true
   fi
+}
+
+# QR_FUZZ_JOBS fuzzers run at once (one core each); the default is one at a time.
+jobs=${QR_FUZZ_JOBS:-1}
+running=0
+for t in "${targets[@]}"; do
+  fuzz_one "$t" &
+  running=$((running + 1))
+  if [ "$running" -ge "$jobs" ]; then
+    wait -n || true
+    running=$((running - 1))
+  fi
 done
+wait || true
 
 echo "== fuzzing: ${seconds}s per fuzzer =="
-printf '%s\n' "${report[@]}"
+open_findings=0
+for t in "${targets[@]}"; do
+  line=$(cat "$build/logs/$t.log.result" 2>/dev/null || printf '%-14s did not run 1 findings' "$t")
+  echo "$line"
+  open_findings=$((open_findings + $(echo "$line" | awk '{print $(NF-1)}')))
+done
 echo "open findings: $open_findings"
 [ "$open_findings" -eq 0 ]

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "fuzz/harness/harness.h"
 #include "game/game_init.h"
@@ -15,7 +16,9 @@
 
 namespace {
 
-constexpr char kWorkDirPattern[] = "/tmp/qr-fuzz-XXXXXX";
+// Memory-backed when the machine has it (every state input is saved, and saves wait for the
+// disk), else on disk.
+const char* const kWorkDirPatterns[] = {"/dev/shm/qr-fuzz-XXXXXX", "/tmp/qr-fuzz-XXXXXX"};
 // The locale the runtime asks for first, and the fallback to the environment's.
 constexpr char kLocale[] = "en_US.UTF-8";
 
@@ -32,13 +35,17 @@ OxGlfwGame* qr_fuzz_host() {
   static OxGlfwGame* host = nullptr;
   if (host) return host;
 
-  char dir[sizeof kWorkDirPattern];
-  std::snprintf(dir, sizeof dir, "%s", kWorkDirPattern);
-  if (!mkdtemp(dir) || chdir(dir) != 0) {
+  for (const char* pattern : kWorkDirPatterns) {
+    std::string dir = pattern;
+    if (mkdtemp(dir.data())) {
+      work_dir = dir;
+      break;
+    }
+  }
+  if (work_dir.empty() || chdir(work_dir.c_str()) != 0) {
     std::perror("qr-fuzz: private working directory");
     std::abort();
   }
-  work_dir = dir;
   std::atexit(remove_work_dir);
 
   host = new OxGlfwGame;  // lives for the process, as the program's host does

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <thread>
 
 #include "host/host_game.h"
@@ -93,6 +94,8 @@ struct Case {
   std::string text;
   bool stopsTheServer;  // the client hangs up long before the server would stop sending
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class HostileServers : public ::testing::TestWithParam<Case> {};
 

@@ -1,6 +1,7 @@
 // Replays of the parsers' fuzzing inputs with the fuzzers' own entries: the generated seeds and
 // every input a fuzzer found (kept in fuzz_cases/<target>/ once fixed) must pass every check.
-// Beside them, the decoded-size bound of images, which the image fuzzer's findings led to.
+// Beside them, the guards in front of the decoders: the decoded-size bound of images, and that no
+// guard refuses a file the game ships.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -53,6 +54,33 @@ TEST_P(FuzzReplay, KeptFindingsPassEveryCheck) {
 std::string TargetName(const ::testing::TestParamInfo<QrFuzzTarget>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Parsers, FuzzReplay, ::testing::ValuesIn(qr_fuzz_targets()), TargetName);
+
+// The guards put in front of the decoders refuse nothing the game ships: every sound and picture
+// of the generated data folder loads through the host's loaders.
+TEST(Guards, EverySoundAndPictureOfTheDataFolderLoads) {
+  OxGlfwGame* host = qr_fuzz_host();
+  int sounds = 0, pictures = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(QR_DATA_DIR)) {
+    const std::string path = entry.path().string();
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".wav" || ext == ".ogg") {
+      int length = 0, channels = 0, format = 0, hertz = 0;
+      unsigned char* pcm = host->LoadAudioData(String(path.c_str()), &length, &channels, &format, &hertz);
+      EXPECT_NE(pcm, nullptr) << path;
+      EXPECT_GT(length, 0) << path;
+      std::free(pcm);
+      ++sounds;
+    } else if (ext == ".png") {
+      int w = 0, h = 0, depth = 0;
+      unsigned char* pixels = host->LoadImageData(String(path.c_str()), &w, &h, &depth);
+      EXPECT_NE(pixels, nullptr) << path;
+      std::free(pixels);
+      ++pictures;
+    }
+  }
+  EXPECT_GT(sounds, 0);
+  EXPECT_GT(pictures, 0);
+}
 
 // A run-length TGA of w x h RGBA pixels, all one colour: a few bytes per 128 pixels on disk, so a
 // picture beyond the bound costs almost nothing to write and would decode without complaint.

@@ -13,14 +13,18 @@ namespace {
 
 constexpr auto kFilePoll = std::chrono::milliseconds(50);
 
-// Settings as a first run saves them: sound on, on-screen pad at its least, overscan off.
+// Settings as a first run saves them: sound on, the on-screen pad at its least place and
+// default size, no overscan margin, sticks the right way up.
+constexpr int kPadLeast = 64, kPadSizeDefault = 10, kNoOverscan = 1, kStickNormal = 1;
+constexpr int kUnshownOption = 3;  // a setting no screen shows, kept all the same
+
 StateValues DefaultSettings() {
   StateValues v;
-  v.options[5] = 1;
-  v.options[10] = v.options[11] = 64;
-  v.options[12] = 10;
-  v.options[14] = 1;
-  v.options[15] = v.options[16] = 1;
+  v.options[kOptSoundMode] = kSoundDefault;
+  v.options[kOptPadX] = v.options[kOptPadY] = kPadLeast;
+  v.options[kOptPadSize] = kPadSizeDefault;
+  v.options[kOptOverscan] = kNoOverscan;
+  v.options[kOptLeftStickY] = v.options[kOptRightStickY] = kStickNormal;
   return v;
 }
 
@@ -80,7 +84,7 @@ TEST_F(RestartJourney, SecondStartReadsTheSavedStateAndListsTheEarlierScore) {
 
 TEST_F(RestartJourney, ChangedDigitClearsThatDifficultysListsAndKeepsTheRest) {
   StateValues saved = DefaultSettings();
-  saved.options[3] = 7;  // a setting no screen shows, kept all the same
+  saved.options[kUnshownOption] = 7;
   saved.Top(kEasy, 0) = 4321;
   saved.Top(kEasy, 1) = 50;
   saved.Last(kEasy, 0) = 50;
@@ -119,7 +123,7 @@ TEST_F(RestartJourney, ChangedDigitClearsThatDifficultysListsAndKeepsTheRest) {
   ASSERT_TRUE(state) << *text;
   EXPECT_TRUE(state->AllValid()) << *text;
   StateValues expected = saved;
-  for (int k = 0; k < 10; ++k) expected.Top(kNormal, k) = expected.Last(kNormal, k) = 0;
+  for (int k = 0; k < kListEntries; ++k) expected.Top(kNormal, k) = expected.Last(kNormal, k) = 0;
   EXPECT_EQ(state->values.options, expected.options);
   EXPECT_EQ(state->values.badgeWords, expected.badgeWords);
   EXPECT_EQ(state->values.hiscores, expected.hiscores);

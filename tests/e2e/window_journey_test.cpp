@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "host/host_game.h"
 #include "support/journey.h"
 #include "support/state_text.h"
 
@@ -15,6 +16,7 @@ constexpr int kFullWidth = 1280, kFullHeight = 1024;  // the test screen: full s
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
 constexpr auto kFilePoll = std::chrono::milliseconds(50);
 constexpr auto kStillPaused = std::chrono::seconds(1);  // the pause menu stays up this long
+constexpr auto kKeyTap = std::chrono::milliseconds(150);
 
 bool InPauseMenu(const Shot& s, const View& v) {
   return LooksDarkened(s, v) && PauseSelection(s, v).has_value();
@@ -32,24 +34,41 @@ class WindowJourney : public Journey {
     ASSERT_TRUE(SettledBoard(tiles, "board settled"));
   }
 
-  // The window again after a switch between full screen and a window: its new size, the
-  // Loading screen once it has the focus, then the game where it was.
-  void ExpectReloadedGame(int width, int height, const std::string& stage,
-                          const TileReader& tiles) {
-    int w = 0, h = 0;
-    for (auto until = Clock::now() + kScreenPatience; Clock::now() < until;) {
-      ASSERT_TRUE(FindWindow());
-      if (screen_.WindowSize(window_, &w, &h) && w == width && h == height) break;
-      std::this_thread::sleep_for(kFilePoll);
+  // F11, then the window again after the switch: its new size, the Loading screen (the images
+  // reloading for that size) and then the game where it was. Grabbing starts before the key
+  // goes down and goes on without pause, since loading takes a fraction of a second.
+  void SwitchAndExpectReload(int width, int height, const std::string& stage,
+                             const TileReader& tiles) {
+    const std::string title = OX_WINDOW_TITLE;
+    ASSERT_TRUE(hands_->Press("F11"));
+    // Let go well before the X server would start repeating the key (each repeat is a hit).
+    const auto pressed = Clock::now();
+    bool held = true;
+    bool loading = false;
+    for (auto until = Clock::now() + kScreenPatience; !loading && Clock::now() < until;) {
+      if (held && Clock::now() - pressed > kKeyTap) {
+        EXPECT_TRUE(hands_->Release("F11"));
+        held = false;
+      }
+      unsigned long w = screen_.FindWindow(title);
+      int ww = 0, wh = 0;
+      if (!w || !screen_.WindowSize(w, &ww, &wh) || ww != width || wh != height) continue;
+      if (screen_.FocusedWindow() != w) screen_.Focus(w);
+      Shot s = screen_.Grab(w);
+      if (s.Empty()) continue;
+      window_ = w;
+      loading = LooksLoading(s, View::ForWindow(ww, wh), tiles);
+      if (loading) Keep(s, stage + " loading");
     }
-    ASSERT_EQ(w, width);
-    ASSERT_EQ(h, height);
+    if (held) {
+      EXPECT_TRUE(hands_->Release("F11"));
+    }
+    ASSERT_TRUE(loading) << "no Loading screen at " << width << " x " << height;
+    hands_->SetWindow(window_);
     ASSERT_TRUE(hands_->Focus());
-    ASSERT_FALSE(WaitFor(stage + " loading", [&](const Shot& s, const View& v) {
-                   return LooksLoading(s, v, tiles);
-                 }).Empty());
     ASSERT_FALSE(WaitFor(stage + " game", [&](const Shot& s, const View& v) {
-                   return !LooksLikeMenu(s, v) && (InPauseMenu(s, v) || LooksLikeBoard(s, v, tiles));
+                   return !LooksLikeMenu(s, v) &&
+                          (InPauseMenu(s, v) || LooksLikeBoard(s, v, tiles));
                  }).Empty());
   }
 };
@@ -100,11 +119,9 @@ TEST_F(WindowJourney, FullScreenSwitchReloadsTheImagesAndKeepsTheGame) {
   StartAGame(tiles);
   ASSERT_FALSE(HasFatalFailure());
 
-  ASSERT_TRUE(hands_->Tap("F11"));
-  ExpectReloadedGame(kFullWidth, kFullHeight, "full screen", tiles);
+  SwitchAndExpectReload(kFullWidth, kFullHeight, "full-screen", tiles);
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(hands_->Tap("F11"));
-  ExpectReloadedGame(kWindowWidth, kWindowHeight, "windowed", tiles);
+  SwitchAndExpectReload(kWindowWidth, kWindowHeight, "windowed", tiles);
   ASSERT_FALSE(HasFatalFailure());
 
   ASSERT_TRUE(hands_->Tap("F4"));

@@ -13,8 +13,8 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr auto kXdoPatience = std::chrono::seconds(30);
-// A key or button is held this long: the game reads keys as held or not at each update
-// (60 a second), and a loaded machine may run them late.
+// A tapped key is held this long: the game counts function keys as hits, which a press and
+// release within one of its event polls still makes.
 constexpr milliseconds kHold{200};
 constexpr milliseconds kUpdate{17};  // one update at 60 a second, rounded up
 
@@ -32,8 +32,15 @@ bool Hands::Xdo(const std::vector<std::string>& args) {
 
 bool Hands::Focus() { return Xdo({"windowfocus", "--sync", std::to_string(window_)}); }
 
-bool Hands::Press(const std::string& key) { return Xdo({"keydown", key}); }
-bool Hands::Release(const std::string& key) { return Xdo({"keyup", key}); }
+bool Hands::Press(const std::string& key) {
+  heldKeys_.insert(key);
+  return Xdo({"keydown", key});
+}
+
+bool Hands::Release(const std::string& key) {
+  heldKeys_.erase(key);
+  return Xdo({"keyup", key});
+}
 
 bool Hands::Tap(const std::string& key) {
   bool ok = Press(key);
@@ -41,8 +48,20 @@ bool Hands::Tap(const std::string& key) {
   return Release(key) && ok;
 }
 
-bool Hands::PressButton() { return Xdo({"mousedown", "1"}); }
-bool Hands::ReleaseButton() { return Xdo({"mouseup", "1"}); }
+bool Hands::PressButton() {
+  buttonHeld_ = true;
+  return Xdo({"mousedown", "1"});
+}
+
+bool Hands::ReleaseButton() {
+  buttonHeld_ = false;
+  return Xdo({"mouseup", "1"});
+}
+
+void Hands::ReleaseAll() {
+  while (!heldKeys_.empty()) Release(*heldKeys_.begin());
+  if (buttonHeld_) ReleaseButton();
+}
 
 bool Hands::MoveTo(Point p) {
   return Xdo({"mousemove", "--window", std::to_string(window_), std::to_string(p.x),

@@ -1,7 +1,8 @@
-// The player's hands: real key presses, pointer moves, clicks and drags sent through the X
-// server with xdotool, held long enough that the game's fixed-rate updates see them down.
+// The player's hands: real key presses and releases, pointer moves and button presses sent
+// through the X server with xdotool (a drag is a press, moves and a release).
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,16 @@ class Hands {
   bool PressButton();
   bool ReleaseButton();
   bool MoveTo(Point p);
+  // Lets go of every key and button still held, so that a journey that stopped half-way
+  // leaves nothing pressed on the X server for the next one.
+  void ReleaseAll();
 
  private:
   bool Xdo(const std::vector<std::string>& args);
 
   unsigned long window_;
+  std::set<std::string> heldKeys_;
+  bool buttonHeld_ = false;
 };
 
 // A pause long enough for several of the game's updates to run.

@@ -77,8 +77,13 @@ void Journey::KeepOutput() {
 }
 
 void Journey::TearDown() {
+  if (hands_) hands_->ReleaseAll();
   game_.Kill();
   KeepOutput();
+  // The next journey looks its window up by title: wait until this one's is gone.
+  for (auto until = Clock::now() + kExitPatience;
+       screen_.FindWindow(OX_WINDOW_TITLE) != 0 && Clock::now() < until;)
+    std::this_thread::sleep_for(kWindowPoll);
   screen_.DropFocusThief();
   if (!workdir_.empty()) fs::remove_all(workdir_);
 }
@@ -110,9 +115,13 @@ bool Journey::FindWindow(Seconds patience) {
 
 Shot Journey::Snap(const std::string& stage) {
   Shot s = screen_.Grab(window_);
+  Keep(s, stage);
+  return s;
+}
+
+void Journey::Keep(const Shot& s, const std::string& stage) {
   s.SavePng(Artifact(FileName(++stage_, stage)));
   Log(stage);
-  return s;
 }
 
 View Journey::CurrentView() {

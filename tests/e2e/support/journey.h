@@ -50,6 +50,8 @@ class Journey : public ::testing::Test {
 
   // Grabs the window and keeps the picture as the next numbered artifact.
   Shot Snap(const std::string& stage);
+  // Keeps a picture as the next numbered artifact and notes the stage's time.
+  void Keep(const Shot& s, const std::string& stage);
   // Grabs the window until `test` holds; keeps the matching picture, or the last one seen
   // when time runs out (then the shot is empty and, when `required`, the test has failed).
   Shot WaitFor(const std::string& stage, const ScreenTest& test,

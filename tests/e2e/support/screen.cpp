@@ -223,6 +223,12 @@ unsigned long Screen::FocusedWindow() {
   return focus;
 }
 
+void Screen::Focus(unsigned long window) {
+  if (!display_) return;
+  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+  XSync(display_, False);
+}
+
 unsigned long Screen::TakeFocus() {
   if (!display_) return 0;
   if (!thief_) {

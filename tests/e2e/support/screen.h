@@ -63,6 +63,9 @@ class Screen {
   // The window's pixels; an empty picture when the window is gone or not viewable.
   Shot Grab(unsigned long window);
   unsigned long FocusedWindow();
+  // Gives a window the keyboard focus at once (what xdotool's windowfocus does, without
+  // starting a program), for moments when every millisecond of grabbing counts.
+  void Focus(unsigned long window);
 
   // A small window of our own that takes the keyboard focus, as another program would.
   unsigned long TakeFocus();

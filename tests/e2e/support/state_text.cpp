@@ -12,11 +12,12 @@ namespace e2e {
 
 namespace {
 
-constexpr int kOptions = 25;
-constexpr int kBadgeWords = 8;
-constexpr int kGroups = 8;
-constexpr int kEntries = 10;
-constexpr int kLastOffset = 30;  // a last-ten entry sits this far after its top-ten entry
+constexpr int kOptions = kOptionCount;
+constexpr int kBadgeWords = kBadgeWordCount;
+constexpr int kGroups = 8;        // groups written; the first three are Easy, Normal, Hard
+constexpr int kListsRead = 3;
+constexpr int kEntries = kListEntries;
+constexpr int kLastOffset = kLastListOffset;
 constexpr int kTopWeight = 4;    // group sum: (k + 4) x top entry k ...
 constexpr int kLastWeight = 3;   // ... + (k + 3 + g) x last entry k
 
@@ -110,7 +111,7 @@ std::optional<ReadState> ParseState(const std::string& text) {
       mine.hiscores[kEntries * g + k + kLastOffset] = fields[base + 2 * k + 1];
     }
     r.groupValid[g] = fields[base + 2 * kEntries] == GroupSum(mine, g);
-    if (g < 3) {
+    if (g < kListsRead) {
       for (int k = 0; k < kEntries; ++k) {
         v.hiscores[kEntries * g + k] = fields[base + 2 * k];
         v.hiscores[kEntries * g + k + kLastOffset] = fields[base + 2 * k + 1];

@@ -11,14 +11,20 @@ namespace e2e {
 
 enum Difficulty { kEasy = 1, kNormal = 2, kHard = 3 };
 
+inline constexpr int kOptionCount = 25;      // settings
+inline constexpr int kBadgeWordCount = 8;    // words of 32 badge flags
+inline constexpr int kHiscoreCount = 150;    // the game's whole highscore table
+inline constexpr int kListEntries = 10;      // entries of a top-ten or last-ten list
+inline constexpr int kLastListOffset = 30;   // a last-ten list sits this far after its top ten
+
 // The values a state text carries; checksums are computed, not stored.
 struct StateValues {
-  std::vector<int32_t> options = std::vector<int32_t>(25, 0);
-  std::vector<int32_t> badgeWords = std::vector<int32_t>(8, 0);
-  std::vector<int32_t> hiscores = std::vector<int32_t>(150, 0);
+  std::vector<int32_t> options = std::vector<int32_t>(kOptionCount, 0);
+  std::vector<int32_t> badgeWords = std::vector<int32_t>(kBadgeWordCount, 0);
+  std::vector<int32_t> hiscores = std::vector<int32_t>(kHiscoreCount, 0);
 
-  int32_t& Top(Difficulty d, int k) { return hiscores[10 * (d - 1) + k]; }
-  int32_t& Last(Difficulty d, int k) { return hiscores[10 * (d - 1) + 30 + k]; }
+  int32_t& Top(Difficulty d, int k) { return hiscores[kListEntries * (d - 1) + k]; }
+  int32_t& Last(Difficulty d, int k) { return Top(d, k + kLastListOffset); }
 };
 
 // Fields of a state text and where its parts sit.

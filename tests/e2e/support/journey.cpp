@@ -80,17 +80,22 @@ void Journey::TearDown() {
   if (hands_) hands_->ReleaseAll();
   game_.Kill();
   KeepOutput();
-  // The next journey looks its window up by title: wait until this one's is gone.
+  WaitWindowGone();
+  screen_.DropFocusThief();
+  if (!workdir_.empty()) fs::remove_all(workdir_);
+}
+
+// Windows are looked up by title: one left by an earlier program must be gone first.
+void Journey::WaitWindowGone() {
   for (auto until = Clock::now() + kExitPatience;
        screen_.FindWindow(OX_WINDOW_TITLE) != 0 && Clock::now() < until;)
     std::this_thread::sleep_for(kWindowPoll);
-  screen_.DropFocusThief();
-  if (!workdir_.empty()) fs::remove_all(workdir_);
 }
 
 void Journey::Start(const std::string& program, const std::string& workdir,
                     const std::vector<std::string>& args) {
   KeepOutput();
+  WaitWindowGone();
   ++runs_;
   const std::string dir = workdir.empty() ? workdir_ : workdir;
   ASSERT_TRUE(game_.Start(program, dir, args, Artifact("stderr-" + std::to_string(runs_) + ".txt")))

@@ -1,5 +1,5 @@
 // The fixture every journey runs in: a fresh working directory (so ".tarnstate" starts absent),
-// the real program started there under the test's X server, its window found and focused, and
+// the real program started there under the test's X server, its window found, and
 // a screenshot kept under the build folder at each stage the journey names.
 #pragma once
 
@@ -91,6 +91,8 @@ class Journey : public ::testing::Test {
   void Log(const std::string& stage);
   // Keeps the current run's standard output as stdout-N.txt.
   void KeepOutput();
+  // Waits until no window carries the game's title.
+  void WaitWindowGone();
 
   GameProcess game_;
   Screen screen_;

@@ -107,7 +107,10 @@ TEST_F(WindowJourney, LosingTheFocusPausesAndSavesAndTheCloseButtonEndsTheGame) 
   Shot later = Snap("still paused");
   EXPECT_TRUE(InPauseMenu(later, View::ForWindow(later.Width(), later.Height())));
 
-  // The close button ends the program normally from a game too.
+  // Escape resumes play, and the close button ends the program normally in the middle of it.
+  ASSERT_FALSE(HoldKeyUntil("Escape", "playing again", [&](const Shot& s, const View& v) {
+                 return LooksBright(s, v) && LooksLikeBoard(s, v, tiles);
+               }).Empty());
   screen_.RequestClose(window_);
   EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
 }

@@ -7,8 +7,10 @@
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 namespace e2e {
 
@@ -16,6 +18,8 @@ namespace {
 
 constexpr int kChannels = 3;
 constexpr int kThiefSize = 64;  // the focus thief: a small window in the corner
+constexpr auto kConnectPatience = std::chrono::seconds(10);
+constexpr auto kConnectRetry = std::chrono::milliseconds(50);
 
 int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
 
@@ -137,8 +141,13 @@ bool Shot::SavePng(const std::string& path) const {
 
 // ---- Screen --------------------------------------------------------------------------------
 
+// An X server resets itself when its last client leaves, as between two journeys, and
+// refuses connections meanwhile: the connection is tried again for a while.
 Screen::Screen() {
-  display_ = XOpenDisplay(nullptr);
+  const auto until = std::chrono::steady_clock::now() + kConnectPatience;
+  while (!(display_ = XOpenDisplay(nullptr)) && std::getenv("DISPLAY") &&
+         std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(kConnectRetry);
   if (display_) XSetErrorHandler(IgnoreXErrors);
 }
 

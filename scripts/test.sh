@@ -3,6 +3,7 @@
 # first on the normal build, then the unit suites again under AddressSanitizer
 # and UndefinedBehaviorSanitizer. Tests that need a display get one Xvfb screen
 # (1280 x 1024) with Mesa's software GL; audio goes to OpenAL Soft's null output.
+# The server runs with -noreset, so it stays up between test programs.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/build.sh"
@@ -13,7 +14,7 @@ export ALSOFT_DRIVERS=null
 jobs=$(nproc 2>/dev/null || echo 2)
 
 run_ctest() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$1" --output-on-failure -j "$jobs" "${@:2}"
 }
 

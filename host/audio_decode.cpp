@@ -11,6 +11,8 @@
 #define STB_VORBIS_HEADER_ONLY
 #include <stb/stb_vorbis.h>
 
+#include "host/isolated_decode.h"
+
 namespace {
 
 // A RIFF tag is four characters, kept with a terminator for comparing as text.
@@ -26,6 +28,8 @@ constexpr int kBitsPerByte = 8;
 constexpr int kOggFrameRoom = 4096;
 // 16-bit samples out of the Vorbis decoder.
 constexpr int kOggBytesPerSample = 2;
+// Most PCM bytes one Ogg file may decode to: 25 minutes of 44.1 kHz stereo.
+constexpr size_t kMaxOggPcmBytes = 256u * 1024 * 1024;
 
 const char kRiffTag[] = "RIFF";
 const char kWaveTag[] = "WAVE";
@@ -210,8 +214,9 @@ unsigned char* LoadWAV(FILE* f, int* length, int* channels, int* format, int* he
   }
 }
 
-unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* hertz) {
-  if (!f) return nullptr;
+namespace {
+
+unsigned char* DecodeOGG(FILE* f, int* length, int* channels, int* format, int* hertz) {
   const long start = std::ftell(f);
   if (start < 0 || !VorbisCommentsFit(f) || std::fseek(f, start, SEEK_SET) != 0) return nullptr;
   int error = 0;
@@ -226,6 +231,11 @@ unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* he
   while (pcm) {
     if (filled + chans * kOggFrameRoom > capacity) {
       capacity *= 2;
+      if (capacity * sizeof(short) > kMaxOggPcmBytes) {  // more than any tune: a damaged stream
+        std::free(pcm);
+        pcm = nullptr;
+        break;
+      }
       short* grown = static_cast<short*>(std::realloc(pcm, capacity * sizeof(short)));
       if (!grown) {
         std::free(pcm);
@@ -252,4 +262,31 @@ unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* he
   *format = kOggBytesPerSample;
   *hertz = int(info.sample_rate);
   return reinterpret_cast<unsigned char*>(pcm);
+}
+
+}  // namespace
+
+// The decoder runs in a child process: on a damaged stream it may crash or leak (see
+// host/isolated_decode.h), which must not take the game with it.
+unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* hertz) {
+  if (!f) return nullptr;
+  OxDecoded pcm;
+  const bool decoded = ox_decode_isolated(
+      [f](OxDecoded* out) {
+        int frames = 0, chans = 0, bytes = 0, rate = 0;
+        out->data = DecodeOGG(f, &frames, &chans, &bytes, &rate);
+        out->size = size_t(frames) * size_t(chans) * size_t(bytes);
+        out->info[0] = frames;
+        out->info[1] = chans;
+        out->info[2] = bytes;
+        out->info[3] = rate;
+        return out->data != nullptr;
+      },
+      kMaxOggPcmBytes, &pcm);
+  if (!decoded) return nullptr;
+  *length = pcm.info[0];
+  *channels = pcm.info[1];
+  *format = pcm.info[2];
+  *hertz = pcm.info[3];
+  return pcm.data;
 }

@@ -14,6 +14,7 @@
 
 #include "host/audio_decode.h"
 #include "host/host_game.h"
+#include "host/isolated_decode.h"
 
 namespace {
 
@@ -225,17 +226,33 @@ String OxGlfwGame::PathToFilePath(String path) {
 unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {
   FILE* f = OpenFile(path, String("rb"));
   if (!f) return nullptr;
-  // The header alone says how large the pixels would be; stb_image leaves the file where it was.
-  int w = 0, h = 0, comp = 0;
-  if (!stbi_info_from_file(f, &w, &h, &comp) ||
-      static_cast<long long>(w) * h * comp > OX_MAX_IMAGE_BYTES) {
-    std::fclose(f);
-    return nullptr;
-  }
-  unsigned char* pixels = stbi_load_from_file(f, width, height, depth, 0);
+  // The decoder runs in a child process, so that a damaged picture that crashes it costs only
+  // that picture (see host/isolated_decode.h).
+  OxDecoded image;
+  const bool decoded = ox_decode_isolated(
+      [f](OxDecoded* out) {
+        // The header alone says how large the pixels would be; stb_image leaves the file where
+        // it was.
+        int w = 0, h = 0, comp = 0;
+        if (!stbi_info_from_file(f, &w, &h, &comp) ||
+            static_cast<long long>(w) * h * comp > OX_MAX_IMAGE_BYTES) {
+          return false;
+        }
+        out->data = stbi_load_from_file(f, &w, &h, &comp, 0);
+        out->size = static_cast<size_t>(w) * static_cast<size_t>(h) * static_cast<size_t>(comp);
+        out->info[0] = w;
+        out->info[1] = h;
+        out->info[2] = comp;
+        return out->data != nullptr;
+      },
+      static_cast<size_t>(OX_MAX_IMAGE_BYTES), &image);
   std::fclose(f);
-  if (pixels) gc_ext_malloced(*width * *height * *depth);
-  return pixels;
+  if (!decoded) return nullptr;
+  *width = image.info[0];
+  *height = image.info[1];
+  *depth = image.info[2];
+  gc_ext_malloced(*width * *height * *depth);
+  return image.data;
 }
 
 unsigned char* OxGlfwGame::LoadAudioData(String path, int* length, int* channels, int* format,

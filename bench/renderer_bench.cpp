@@ -198,5 +198,12 @@ int main() {
   }
   std::printf("\ngoals (frame >= %.1fx SDL2's, median renderer < %.0f ns/quad): %s\n",
               kFrameSpeedGoal, kRendererNsPerQuadGoal, met ? "met" : "NOT met");
+  // The same figures as lines for the bench runner's table.
+  for (int i = 0; i < kRuns; ++i) {
+    std::printf("FIGURE\trenderer.frame_ms.%d\t%.4f\tms\n", kQuadCounts[i], ours[i].frameMs);
+    std::printf("FIGURE\trenderer.frame_ms.%d.peer\t%.4f\tms\n", kQuadCounts[i], sdl[i].frameMs);
+    std::printf("FIGURE\trenderer.ns_per_quad.%d\t%.2f\tns\n", kQuadCounts[i],
+                ours[i].rendererNsPerQuad);
+  }
   return 0;
 }

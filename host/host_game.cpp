@@ -431,13 +431,13 @@ void OxGlfwGame::RunLoop() {
 
 // ---- OxTarnGame ----------------------------------------------------------------------------------
 
-int OxTarnGame::Main(int argc, const char** argv) {
+int OxTarnGame::Main(int argc, const char** argv, Factory make) {
   if (!glfwInit()) {
     std::puts(OX_GLFW_INIT_FAILED);
     std::fflush(stdout);
     std::exit(-1);
   }
-  OxTarnGame* game = new OxTarnGame;
+  OxTarnGame* game = make ? make() : new OxTarnGame;
   try {
     ox_runtime_start(argc, const_cast<char**>(argv));
     oxMain();

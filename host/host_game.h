@@ -204,6 +204,8 @@ class OxGlfwGame : public OxGame {
   void UpdateEvents();
   // Replaces the window-system table (tests drive the loop with a scripted one); null restores it.
   void SetLoopPlatform(OxLoopPlatform* platform);
+  // The table the loop runs on now, so a replacement can wrap the production one.
+  OxLoopPlatform* LoopPlatform() const { return _platform; }
   GLFWwindow* Window() const { return _window; }
 
   // Window-system callbacks, in the framework's terms (the registered adapters call these).
@@ -237,8 +239,13 @@ class OxGlfwGame : public OxGame {
 // The program's host; adds only the process entry.
 class OxTarnGame : public OxGlfwGame {
  public:
+  // Builds the one host object once the window system is up.
+  using Factory = OxTarnGame* (*)();
+
   // Starts the window system, the runtime and the application, runs the loop; returns 0.
-  static int Main(int argc, const char** argv);
+  // `make` lets a measuring program run the same entry on a host subclass of its own; without
+  // it the host is a plain OxTarnGame.
+  static int Main(int argc, const char** argv, Factory make = nullptr);
 };
 
 template <class Call>

@@ -2,24 +2,146 @@
 // UTF-16 (either byte order), UTF-8 and the byte-per-character fallback.
 #include "runtime/text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
+#include <limits>
+#include <memory>
 #include <vector>
 
-String::Rep String::nullRep = {1, 0};
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
-String::Rep* String::Alloc(int length) {
-  Rep* r = static_cast<Rep*>(std::malloc(sizeof(Rep) + sizeof(Char) * length));
+String::Rep String::nullRep = {1, 0, 0};
+
+String::Rep* String::Alloc(int length) { return Alloc(length, length); }
+
+String::Rep* String::Alloc(int length, int capacity) {
+  Rep* r = static_cast<Rep*>(std::malloc(sizeof(Rep) + sizeof(Char) * static_cast<std::size_t>(capacity)));
   r->refs = 1;
   r->length = length;
+  r->capacity = capacity;
   return r;
 }
+
+// A growing concatenation gets 1/CONCAT_SPARE_PART of what it needs again as room (up to INT_MAX).
+inline constexpr int CONCAT_SPARE_PART = 2;
+
+static int GrownCapacity(int length) {
+  return length + std::min(length / CONCAT_SPARE_PART, std::numeric_limits<int>::max() - length);
+}
+
+// ---- Copying and searching code units -------------------------------------------------------------
+
+// Copies one span of `bytes` bytes, WORD <= bytes <= 2 * WORD, as two overlapping fixed-size words
+// (both read before either is written).
+template <class Word>
+static inline void CopyTwoWords(Char* dst, const Char* src, std::size_t bytes) {
+  Word head, tail;
+  std::memcpy(&head, src, sizeof(Word));
+  std::memcpy(&tail, reinterpret_cast<const char*>(src) + bytes - sizeof(Word), sizeof(Word));
+  std::memcpy(dst, &head, sizeof(Word));
+  std::memcpy(reinterpret_cast<char*>(dst) + bytes - sizeof(Word), &tail, sizeof(Word));
+}
+
+// Copies n code units. Game texts are mostly a few units long (fields, separators, labels), where a
+// library call costs more than the copy: up to 8 units move as fixed-size words.
+static inline void CopyUnits(Char* dst, const Char* src, int n) {
+  std::size_t bytes = sizeof(Char) * static_cast<std::size_t>(n);
+  if (bytes >= sizeof(std::uint64_t)) {
+    if (bytes <= 2 * sizeof(std::uint64_t)) {
+      CopyTwoWords<std::uint64_t>(dst, src, bytes);
+    } else {
+      std::memcpy(dst, src, bytes);
+    }
+  } else if (bytes >= sizeof(std::uint32_t)) {
+    CopyTwoWords<std::uint32_t>(dst, src, bytes);
+  } else if (n == 1) {
+    *dst = *src;
+  }
+}
+
+// Code units compared by one SSE2 step (one 128-bit register).
+inline constexpr int VECTOR_BYTES = 16;
+inline constexpr int UNITS_PER_VECTOR = VECTOR_BYTES / sizeof(Char);
+
+// The first unit equal to c in [p, end), or null. Eight units are compared at a time where SSE2 is
+// available (every x86-64); ranges shorter than that, and other machines, take the plain loop.
+static inline const Char* ScanUnit(const Char* p, const Char* end, Char c) {
+#ifdef __SSE2__
+  if (end - p >= UNITS_PER_VECTOR) {
+    const __m128i needle = _mm_set1_epi16(static_cast<short>(c));
+    const Char* last = end - UNITS_PER_VECTOR;  // the final block may overlap the one before
+    for (;;) {
+      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(block, needle));
+      if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask)) / sizeof(Char);
+      if (p == last) return nullptr;
+      p = p + UNITS_PER_VECTOR < last ? p + UNITS_PER_VECTOR : last;
+    }
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == c) return p;
+  }
+  return nullptr;
+}
+
+// The first index i >= start (start >= 0) with i + n <= len at which d holds sub's n units, or -1.
+static inline int FindUnits(const Char* d, int len, const Char* sub, int n, int start) {
+  if (start > len - n) return -1;  // also every start past the end
+  if (n == 0) return start;
+  const Char* end = d + len - n + 1;  // one past the last possible start of a match
+  for (const Char* p = d + start; p < end; ++p) {
+    p = ScanUnit(p, end, sub[0]);
+    if (!p) return -1;
+    if (n == 1 || std::memcmp(p + 1, sub + 1, sizeof(Char) * (n - 1)) == 0) return static_cast<int>(p - d);
+  }
+  return -1;
+}
+
+// Where Split and Replace found their separator, in order: held inline for the usual few hundred
+// matches, on the heap beyond that.
+class MatchList {
+ public:
+  int Count() const { return count; }
+  int operator[](int i) const { return at[i]; }
+  void Push(int i) {
+    if (count == capacity) Grow();
+    at[count++] = i;
+  }
+
+ private:
+  static constexpr int INLINE_MATCHES = 256;
+  void Grow() {
+    constexpr int kMost = std::numeric_limits<int>::max();
+    capacity = capacity <= kMost / 2 ? 2 * capacity : kMost;
+    std::unique_ptr<int[]> bigger(new int[capacity]);
+    std::memcpy(bigger.get(), at, sizeof(int) * count);
+    heap = std::move(bigger);
+    at = heap.get();
+  }
+  int local[INLINE_MATCHES];
+  std::unique_ptr<int[]> heap;
+  int* at = local;
+  int count = 0;
+  int capacity = INLINE_MATCHES;
+};
+
+// Every non-overlapping occurrence of sub (n > 0) in d, left to right.
+static void FindAll(const Char* d, int len, const Char* sub, int n, MatchList& out) {
+  for (int i = FindUnits(d, len, sub, n, 0); i != -1; i = FindUnits(d, len, sub, n, i + n)) out.Push(i);
+}
+
+// ---- Construction ----------------------------------------------------------------------------------
 
 String::String(const Char* p, int count) : rep(&nullRep) {
   if (count > 0) {
     rep = Alloc(count);
-    std::memcpy(rep->data, p, sizeof(Char) * count);
+    CopyUnits(rep->data, p, count);
   }
 }
 
@@ -73,22 +195,36 @@ int String::Compare(const String& s) const {
   return rep->length - s.rep->length;
 }
 
-String String::operator+(const String& s) const {
+String String::operator+(const String& s) const& {
   if (rep->length == 0) return s;
   if (s.rep->length == 0) return *this;
   Rep* r = Alloc(rep->length + s.rep->length);
-  std::memcpy(r->data, rep->data, sizeof(Char) * rep->length);
-  std::memcpy(r->data + rep->length, s.rep->data, sizeof(Char) * s.rep->length);
+  CopyUnits(r->data, rep->data, rep->length);
+  CopyUnits(r->data + rep->length, s.rep->data, s.rep->length);
+  return String(r);
+}
+
+// s may be this very string (s += s): both lengths are read before anything is written, and the
+// units appended come from [0, left), which the append does not touch.
+String String::operator+(const String& s) && {
+  int left = rep->length, right = s.rep->length;
+  if (left == 0) return s;
+  if (right == 0) return std::move(*this);
+  int total = left + right;
+  if (rep->refs == 1 && rep->capacity >= total) {
+    CopyUnits(rep->data + left, s.rep->data, right);
+    rep->length = total;
+    return std::move(*this);
+  }
+  Rep* r = Alloc(total, GrownCapacity(total));
+  CopyUnits(r->data, rep->data, left);
+  CopyUnits(r->data + left, s.rep->data, right);
   return String(r);
 }
 
 int String::Find(const String& sub, int start) const {
   if (start < 0) start = 0;
-  int n = sub.rep->length;
-  for (int i = start; i + n <= rep->length; ++i) {
-    if (std::memcmp(rep->data + i, sub.rep->data, sizeof(Char) * n) == 0) return i;
-  }
-  return -1;
+  return FindUnits(rep->data, rep->length, sub.rep->data, sub.rep->length, start);
 }
 
 bool String::StartsWith(const String& s) const {
@@ -124,39 +260,48 @@ Array<String> String::Split(const String& sep) const {
     for (int i = 0; i < len; ++i) bits[i] = String(rep->data + i, 1);
     return bits;
   }
-  int count = 0;
-  for (int i = Find(sep); i != -1; i = Find(sep, i + n)) ++count;
+  MatchList found;
+  FindAll(rep->data, len, sep.rep->data, n, found);
+  int count = found.Count();
   Array<String> bits(count + 1);
   if (count == 0) {
     bits[0] = *this;
     return bits;
   }
+  // Pieces between separators are new reps (none is the whole text); touching ones stay empty.
+  String* out = bits.Data();
   int start = 0;
-  for (int k = 0; k < count; ++k) {
-    int at = Find(sep, start);
-    bits[k] = Slice(start, at);
-    start = at + n;
+  for (int k = 0; k <= count; ++k) {
+    int term = k < count ? found[k] : len;
+    if (term > start) out[k] = String(rep->data + start, term - start);
+    start = term + n;
   }
-  bits[count] = Slice(start);
   return bits;
 }
 
 String String::Join(const Array<String>& pieces) const {
   int n = pieces.Length();
   if (n == 0) return String();
-  if (n == 1) return pieces[0];
-  int total = (n - 1) * rep->length;
-  for (int i = 0; i < n; ++i) total += pieces[i].rep->length;
+  const String* in = pieces.Data();
+  if (n == 1) return in[0];
+  int sepLength = rep->length;
+  int total = (n - 1) * sepLength;
+  for (int i = 0; i < n; ++i) total += in[i].rep->length;
   if (total == 0) return String();
   Rep* r = Alloc(total);
   Char* p = r->data;
-  for (int i = 0; i < n; ++i) {
-    if (i > 0) {
-      std::memcpy(p, rep->data, sizeof(Char) * rep->length);
-      p += rep->length;
+  const Rep* first = in[0].rep;
+  CopyUnits(p, first->data, first->length);
+  p += first->length;
+  for (int i = 1; i < n; ++i) {
+    if (sepLength == 1) {
+      *p = rep->data[0];
+    } else {
+      CopyUnits(p, rep->data, sepLength);
     }
-    const Rep* piece = pieces[i].rep;
-    std::memcpy(p, piece->data, sizeof(Char) * piece->length);
+    p += sepLength;
+    const Rep* piece = in[i].rep;
+    CopyUnits(p, piece->data, piece->length);
     p += piece->length;
   }
   return String(r);
@@ -166,48 +311,52 @@ String String::Join(const Array<String>& pieces) const {
 String String::Replace(const String& find, const String& replacement) const {
   int n = find.rep->length;
   if (n == 0) return *this;
-  int first = Find(find);
-  if (first == -1) return *this;
-  int count = 0;
-  for (int i = first; i != -1; i = Find(find, i + n)) ++count;
-  int total = rep->length + count * (replacement.rep->length - n);
+  MatchList found;
+  FindAll(rep->data, rep->length, find.rep->data, n, found);
+  int count = found.Count();
+  if (count == 0) return *this;
+  const Rep* with = replacement.rep;
+  int total = rep->length + count * (with->length - n);
   if (total == 0) return String();
   Rep* r = Alloc(total);
   Char* p = r->data;
   int start = 0;
-  for (int i = first; i != -1; i = Find(find, i + n)) {
-    std::memcpy(p, rep->data + start, sizeof(Char) * (i - start));
-    p += i - start;
-    std::memcpy(p, replacement.rep->data, sizeof(Char) * replacement.rep->length);
-    p += replacement.rep->length;
-    start = i + n;
+  for (int k = 0; k < count; ++k) {
+    int at = found[k];
+    CopyUnits(p, rep->data + start, at - start);
+    p += at - start;
+    CopyUnits(p, with->data, with->length);
+    p += with->length;
+    start = at + n;
   }
-  std::memcpy(p, rep->data + start, sizeof(Char) * (rep->length - start));
+  CopyUnits(p, rep->data + start, rep->length - start);
   return String(r);
 }
 
+// The receiver itself when no unit changes; else the unchanged prefix and the mapped remainder.
 template <class Map>
-static String MapChars(const String& s, Map map) {
-  int len = s.Length();
-  const Char* d = s.Data();
+String String::MapUnits(Map map) const {
+  int len = rep->length;
+  const Char* d = rep->data;
   for (int i = 0; i < len; ++i) {
     Char c = static_cast<Char>(map(d[i]));
     if (c != d[i]) {
-      std::vector<Char> out(d, d + len);
-      out[i] = c;
-      for (int j = i + 1; j < len; ++j) out[j] = static_cast<Char>(map(d[j]));
-      return String(out.data(), len);
+      Rep* r = Alloc(len);
+      CopyUnits(r->data, d, i);
+      r->data[i] = c;
+      for (int j = i + 1; j < len; ++j) r->data[j] = static_cast<Char>(map(d[j]));
+      return String(r);
     }
   }
-  return s;
+  return *this;
 }
 
 String String::ToUpper() const {
-  return MapChars(*this, [](Char c) { return std::towupper(c); });
+  return MapUnits([](Char c) { return std::towupper(c); });
 }
 
 String String::ToLower() const {
-  return MapChars(*this, [](Char c) { return std::towlower(c); });
+  return MapUnits([](Char c) { return std::towlower(c); });
 }
 
 // Code units narrowed to their low byte; at most the first 63 are looked at.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "runtime/array.h"
 
@@ -11,10 +12,14 @@ typedef char16_t Char;
 
 class String {
  public:
-  // Header followed by `length` code units (no terminator), malloc'ed as 8 + 2 * length bytes.
+  // Header followed by `length` code units (no terminator), malloc'ed for `capacity` units.
+  // capacity == length except for the result of `+` on a temporary (see operator+ &&), which keeps
+  // room to grow; the units past `length` belong to no string. A rep is changed after it was made
+  // only there, and only while that temporary is its one owner (refs 1): no one else can see it.
   struct Rep {
     int refs;
     int length;
+    int capacity;
     Char data[];
   };
   // The one rep of length 0. Its count is never changed (so that any thread may make empty
@@ -56,8 +61,12 @@ class String {
   int Compare(const String& s) const;  // code unit by code unit, then by length
   bool operator<(const String& s) const { return Compare(s) < 0; }
 
-  String operator+(const String& s) const;
-  String& operator+=(const String& s) { return *this = *this + s; }
+  // Concatenation; an empty side gives the other side's rep. A temporary on the left (a + b + c)
+  // that is its rep's one owner is extended in place when its rep has room, and otherwise moved to
+  // a rep with room to spare, so that a chain of pieces allocates a few times, not once per piece.
+  String operator+(const String& s) const&;
+  String operator+(const String& s) &&;
+  String& operator+=(const String& s) { return *this = std::move(*this) + s; }
 
   int Find(const String& sub, int start = 0) const;
   bool Contains(const String& sub) const { return Find(sub) != -1; }
@@ -109,6 +118,9 @@ class String {
  private:
   explicit String(Rep* r) : rep(r) {}  // adopts a rep whose count is already right
   static Rep* Alloc(int length);       // a new rep (length > 0) with count 1
+  static Rep* Alloc(int length, int capacity);
+  template <class Map>
+  String MapUnits(Map map) const;      // ToUpper and ToLower
   static void Retain(Rep* r) {
     if (r != &nullRep) ++r->refs;
   }

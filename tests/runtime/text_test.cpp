@@ -2,8 +2,10 @@
 // and their corner cases, and every String::Load encoding case.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/runtime.h"
@@ -132,6 +134,125 @@ TEST(String, Replace) {
   EXPECT_EQ(abc.Replace(String(), S("y")).GetRep(), abc.GetRep());  // empty find: the receiver
 }
 
+// A chain of `+` extends its own temporary in place; nothing that shares a rep may see it change.
+TEST(String, ConcatenationChainsLeaveSharedTextsAlone) {
+  String a = S("ab"), c = S("c"), d = S("def");
+  EXPECT_EQ(U8(a + c + d + a + String() + c), "abcdefabc");
+  EXPECT_EQ(U8(String() + a + c), "abc");
+  EXPECT_EQ((String(a) + String()).GetRep(), a.GetRep());  // empty right side of a temporary
+  EXPECT_EQ((String() + a).GetRep(), a.GetRep());          // empty temporary on the left
+
+  String grown = a + c + d;     // a temporary that grew: it has room for more
+  String kept = grown;          // now shared
+  String longer = std::move(grown) + S("g");
+  EXPECT_EQ(U8(kept), "abcdef");
+  EXPECT_EQ(U8(longer), "abcdefg");
+  EXPECT_NE(longer.GetRep(), kept.GetRep());
+
+  // Each step of a growing line shares its rep with a snapshot, then grows alone.
+  String line;
+  std::string expect;
+  std::vector<std::pair<String, std::string>> snapshots;
+  for (int i = 0; i < 40; ++i) {
+    String piece = String(i);
+    line += piece;
+    expect += std::to_string(i);
+    if (i % 3 == 0) snapshots.emplace_back(line, expect);
+  }
+  EXPECT_EQ(U8(line), expect);
+  for (const auto& snap : snapshots) EXPECT_EQ(U8(snap.first), snap.second);
+
+  for (int grow = 0; grow < 3; ++grow) {  // appending a text to itself, with and without room
+    String self = S("xy") + S("z");
+    for (int i = 0; i < grow; ++i) self += S("w");
+    String before = self;
+    before += before;
+    self = std::move(self) + self;
+    EXPECT_EQ(self, before);
+    EXPECT_EQ(self.Length(), 2 * (3 + grow));
+  }
+}
+
+// Find, Split and Replace against plain reference searches on many generated texts: short and long
+// texts, matches at every position, near misses, and units that share a byte with the separator.
+std::u16string Units16(const String& s) { return std::u16string(s.Data(), s.Length()); }
+
+int FindReference(const std::u16string& s, const std::u16string& sub, int start) {
+  if (start < 0) start = 0;
+  for (int i = start; i + static_cast<int>(sub.size()) <= static_cast<int>(s.size()); ++i) {
+    if (s.compare(i, sub.size(), sub) == 0) return i;
+  }
+  return -1;
+}
+
+std::vector<std::u16string> SplitReference(const std::u16string& s, const std::u16string& sep) {
+  std::vector<std::u16string> out;
+  std::size_t start = 0;
+  const int n = static_cast<int>(sep.size());
+  for (int at = FindReference(s, sep, 0); at != -1; at = FindReference(s, sep, at + n)) {
+    out.push_back(s.substr(start, at - start));
+    start = at + sep.size();
+  }
+  out.push_back(s.substr(start));
+  return out;
+}
+
+std::u16string ReplaceReference(const std::u16string& s, const std::u16string& find,
+                                const std::u16string& with) {
+  std::u16string out;
+  std::size_t start = 0;
+  const int n = static_cast<int>(find.size());
+  for (int at = FindReference(s, find, 0); at != -1; at = FindReference(s, find, at + n)) {
+    out += s.substr(start, at - start) + with;
+    start = at + find.size();
+  }
+  return out + s.substr(start);
+}
+
+TEST(String, SearchesAgreeWithReference) {
+  // ',' is 0x002C; 0x2C2C, 0x2C00 and 0x012C each share a byte with it.
+  const char16_t alphabet[] = {u',', u'a', u'b', 0x2C2C, 0x2C00, 0x012C, 0xFFFF};
+  constexpr int kAlphabet = sizeof(alphabet) / sizeof(alphabet[0]);
+  std::uint32_t rng = 12345;
+  auto next = [&rng]() { return rng = rng * 1103515245u + 12345u, static_cast<int>(rng >> 16); };
+  auto text = [&](int length, int kinds) {
+    std::u16string out;
+    for (int i = 0; i < length; ++i) out += alphabet[next() % kinds];
+    return out;
+  };
+  for (int round = 0; round < 600; ++round) {
+    int kinds = 2 + round % (kAlphabet - 1);
+    std::u16string s = text(next() % 70, kinds);
+    std::u16string sub = text(1 + next() % 3, kinds);
+    std::u16string with = text(next() % 12, kinds);
+    String ss(s.data(), static_cast<int>(s.size())), sb(sub.data(), static_cast<int>(sub.size()));
+    String sw(with.data(), static_cast<int>(with.size()));
+    for (int start = -1; start <= static_cast<int>(s.size()) + 1; ++start) {
+      ASSERT_EQ(ss.Find(sb, start), FindReference(s, sub, start)) << "round " << round << " start " << start;
+    }
+    Array<String> pieces = ss.Split(sb);
+    std::vector<std::u16string> got;
+    for (int i = 0; i < pieces.Length(); ++i) got.push_back(Units16(pieces[i]));
+    ASSERT_EQ(got, SplitReference(s, sub)) << "round " << round;
+    ASSERT_EQ(Units16(ss.Replace(sb, sw)), ReplaceReference(s, sub, with)) << "round " << round;
+    ASSERT_EQ(Units16(sb.Join(pieces)), s) << "round " << round;
+  }
+}
+
+// More matches than Split and Replace keep at hand without the heap.
+TEST(String, ManyMatches) {
+  constexpr int kFields = 1000;
+  std::string text;
+  for (int i = 0; i < kFields; ++i) text += std::to_string(i % 10) + ",";
+  Array<String> fields = S(text.c_str()).Split(S(","));
+  ASSERT_EQ(fields.Length(), kFields + 1);
+  for (int i = 0; i < kFields; ++i) ASSERT_EQ(fields[i].ToInt(), i % 10) << i;
+  EXPECT_EQ(fields[kFields].GetRep(), &String::nullRep);
+  String replaced = S(text.c_str()).Replace(S(","), S("~~"));
+  EXPECT_EQ(replaced.Length(), 3 * kFields);
+  EXPECT_EQ(replaced.Find(S(",")), -1);
+}
+
 TEST(String, CaseMapping) {
   String up = S("HELLO 1");
   EXPECT_EQ(up.ToUpper().GetRep(), up.GetRep());
@@ -139,6 +260,8 @@ TEST(String, CaseMapping) {
   String low = S("http/1.0 200");
   EXPECT_EQ(low.ToLower().GetRep(), low.GetRep());
   EXPECT_EQ(U8(low.ToUpper()), "HTTP/1.0 200");
+  EXPECT_EQ(U8(S("ABC def").ToUpper()), "ABC DEF");  // unchanged prefix, mapped remainder
+  EXPECT_EQ(U8(S("abC").ToLower()), "abc");          // only the last unit changes
 }
 
 TEST(String, ToInt) {

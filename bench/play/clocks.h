@@ -28,7 +28,7 @@ inline double ProcessCpuSeconds() { return ReadClock(CLOCK_PROCESS_CPUTIME_ID); 
 inline long long MonotonicNanos() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+  return static_cast<long long>(ts.tv_sec) * static_cast<long long>(kNanosPerSecond) + ts.tv_nsec;
 }
 
 // Resident set size in MB (2^20 bytes), or -1 when the kernel's figure cannot be read.

@@ -14,6 +14,13 @@
 
 namespace play {
 
+namespace {
+
+// Gaps between updates longer than three update periods are kept as stalls.
+constexpr double kStallMs = 3 * 1000.0 / 60;
+
+}  // namespace
+
 PlayHost* PlayHost::instance_ = nullptr;
 LoopObserver* PlayHost::nextObserver_ = nullptr;
 
@@ -66,6 +73,7 @@ void PlayHost::SetGlfwWindow(int width, int height, int red, int green, int blue
 
 void PlayHost::UpdateGame() {
   const bool runs = Started() && !Suspended();
+  const int modeBefore = App() ? App()->m_mode : 0;
   const double start = MonotonicSeconds();
   const double gcBefore = meter.gcCpu;
   const double t0 = ThreadCpuSeconds();
@@ -78,9 +86,18 @@ void PlayHost::UpdateGame() {
   ++updatesSinceRender_;
   if (meter.recording) {
     meter.updateMs.push_back(cpu * kMillisPerSecond);
-    if (lastUpdateStart_ >= 0) meter.intervalMs.push_back((start - lastUpdateStart_) * kMillisPerSecond);
+    if (lastUpdateStart_ >= 0) {
+      const double interval = (start - lastUpdateStart_) * kMillisPerSecond;
+      meter.intervalMs.push_back(interval);
+      if (interval > kStallMs) {
+        meter.stalls.push_back({interval, lastUpdateCpu_ * kMillisPerSecond, lastModeBefore_, lastModeAfter_});
+      }
+    }
   }
   lastUpdateStart_ = start;
+  lastUpdateCpu_ = cpu;
+  lastModeBefore_ = modeBefore;
+  lastModeAfter_ = App() ? App()->m_mode : 0;
   observer_->AfterUpdate();
 }
 
@@ -88,6 +105,8 @@ void PlayHost::RenderGame() {
   gxtkGraphics* graphics = ox_app__delegate ? ox_app__delegate->m_graphics : nullptr;
   if (graphics) graphics->stats.timeSubmits = true;
   const long long submit0 = graphics ? graphics->stats.submitNanos : 0;
+  const long long calls0 = graphics ? graphics->stats.drawCalls : 0;
+  const long long flushes0 = graphics ? graphics->stats.flushes : 0;
   const double gcBefore = meter.gcCpu;
   const double t0 = ThreadCpuSeconds();
   OxTarnGame::RenderGame();
@@ -102,6 +121,10 @@ void PlayHost::RenderGame() {
     meter.renderMs.push_back(cpu * kMillisPerSecond);
     meter.renderOursMs.push_back(std::max(0.0, cpu - submit) * kMillisPerSecond);
     if (updatesSinceRender_ > 0) meter.pairMs.push_back((pendingUpdateCpu_ + cpu) * kMillisPerSecond);
+    if (graphics) {
+      meter.drawCalls.push_back(static_cast<double>(graphics->stats.drawCalls - calls0));
+      meter.flushes.push_back(static_cast<double>(graphics->stats.flushes - flushes0));
+    }
   }
   pendingUpdateCpu_ = 0;
   updatesSinceRender_ = 0;

@@ -34,8 +34,18 @@ struct HostMeter {
   long long gcBytes = 0;  // allocated through the collector, summed between steps
   long long multiUpdateFrames = 0;  // rendered frames that followed more than one update
 
+  // A long gap between two updates, with the update before it: its CPU and the game's mode
+  // before and after it (a change of screen shows as two different modes).
+  struct Stall {
+    double intervalMs;
+    double updateMs;
+    int modeBefore, modeAfter;
+  };
+
   bool recording = false;
   std::vector<double> updateMs, renderMs, renderOursMs, pairMs, intervalMs, gcStepMs, swapMs;
+  std::vector<double> drawCalls, flushes;  // per rendered frame
+  std::vector<Stall> stalls;
 
   // Our own code's CPU so far: update and render less the GL draw calls, plus collector steps.
   double OursCpu() const { return updateCpu + renderCpu - submitSeconds + gcCpu; }
@@ -97,6 +107,8 @@ class PlayHost : public OxTarnGame {
   LoopObserver* observer_;
   int lastNewBytes_ = 0;
   double lastUpdateStart_ = -1;
+  double lastUpdateCpu_ = 0;
+  int lastModeBefore_ = 0, lastModeAfter_ = 0;
   double pendingUpdateCpu_ = 0;  // updates since the last render, for the pair
   int updatesSinceRender_ = 0;
 };

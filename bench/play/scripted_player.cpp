@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/my_app.h"
+#include "game_modes.h"
 #include "game/rules.h"
 #include "host/host_game.h"
 
@@ -33,9 +34,10 @@ constexpr double kDragRelease = 0.06;  // after the last step
 
 // Shares of the play actions: aimed at the nearest line, a mouse drag, the rest at random
 // (of which this share are pushes, the others cursor moves).
-constexpr double kAimedShare = 0.65;
-constexpr double kDragShare = 0.08;
+constexpr double kAimedShare = 0.75;
+constexpr double kDragShare = 0.10;
 constexpr double kRandomPushShare = 0.35;
+constexpr double kEvenOdds = 0.5;  // a diagonal way to the target starts on either axis
 
 // The difficulty the player starts (the menu's wheel item) and the menu part that confirms it.
 constexpr int kNormalChoice = 1;
@@ -50,6 +52,8 @@ constexpr float kPauseTimerMargin = 60;
 constexpr float kBoardBottomMargin = 16;
 // Three equal live tiles in a row or a column clear.
 constexpr int kLineTiles = 3;
+// The longest path of pushes the player looks for to make a line.
+constexpr int kPlanPushes = 3;
 // Window-system key codes the player uses.
 constexpr int kGrabKey = GLFW_KEY_Z;
 constexpr int kConfirmKey = GLFW_KEY_ENTER;
@@ -61,6 +65,7 @@ int ArrowKey(int dx, int dy) {
   return dy < 0 ? GLFW_KEY_UP : GLFW_KEY_DOWN;
 }
 
+// Left, right, up, down: a direction's opposite is its index with the lowest bit flipped.
 constexpr int kDirections[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
 
 float CellField(c_MyApp* app, int x, int y, int field) {
@@ -109,7 +114,7 @@ void ScriptedPlayer::SetGoal(Goal goal, double now) {
 }
 
 bool ScriptedPlayer::AtRestInMenu(c_MyApp* app) {
-  return app->m_mode == 1 && app->m_loadStep == 0 && app->m_overStep == 0 && app->m_paused == 0 &&
+  return app->m_mode == kModeMenu && app->m_loadStep == 0 && app->m_overStep == 0 && app->m_paused == 0 &&
          app->m_menuIntro == 0;
 }
 
@@ -158,9 +163,9 @@ void ScriptedPlayer::Step(c_MyApp* app, double now) {
     PlanLeave(app, now);
     return;
   }
-  if (app->m_mode == 1) {
+  if (app->m_mode == kModeMenu) {
     PlanMenu(app, now);
-  } else if (app->m_mode == 10) {
+  } else if (app->m_mode == kModePlaying) {
     if (app->m_paused) {
       // Nothing here pauses the game; if something did, Escape resumes once the menu is open.
       if (app->m_pauseState == kPauseOpening && app->m_pauseY >= static_cast<int>(jscrh / 2)) {
@@ -210,7 +215,7 @@ void ScriptedPlayer::PlayBoard(c_MyApp* app, double now) {
       end = KeyPush(p, now);
     } else {
       const int dx = p.x - cx, dy = p.y - cy;
-      const bool horizontal = std::abs(dx) > std::abs(dy) || (std::abs(dx) == std::abs(dy) && Uniform(0, 1) < 0.5);
+      const bool horizontal = std::abs(dx) > std::abs(dy) || (std::abs(dx) == std::abs(dy) && Uniform(0, 1) < kEvenOdds);
       end = horizontal ? KeyMove(dx > 0 ? 1 : -1, 0, now) : KeyMove(0, dy > 0 ? 1 : -1, now);
     }
   } else if (r >= kAimedShare && r < kAimedShare + kDragShare) {
@@ -276,7 +281,11 @@ double ScriptedPlayer::MouseDrag(c_MyApp* app, const Push& p, double now) {
   return t;
 }
 
-// The push that makes a line nearest to the cursor (a random one among the nearest).
+// The first push of the nearest way to a line: a tile pushed along a path of up to
+// kPlanPushes cells (each push exchanges it with the next tile, as the game does), making a
+// line only at its last push. Nearness is the cursor's distance to the tile plus the pushes; a
+// random one among the nearest is taken. After the first push the cursor stands on the moved
+// tile, so the next search finds the rest of the same path at distance 0.
 bool ScriptedPlayer::FindAimedPush(c_MyApp* app, int cx, int cy, Push* out) {
   const int w = app->m_gridW, h = app->m_gridH;
   Kinds k(w, std::vector<int>(h, 0));
@@ -284,24 +293,30 @@ bool ScriptedPlayer::FindAimedPush(c_MyApp* app, int cx, int cy, Push* out) {
     for (int y = 0; y < h; ++y) k[x][y] = Live(app, x, y) ? static_cast<int>(CellField(app, x, y, kCellKind)) : 0;
   }
   std::vector<Push> best;
-  int bestDistance = w + h + 1;
+  int bestCost = w + h + kPlanPushes + 1;
+  // Depth-first over the paths of the tile now at (x, y); `first` is the path's first push.
+  auto walk = [&](auto&& self, int x, int y, int depth, int cost, const Push& first, int lastDir) -> void {
+    for (int d = 0; d < 4; ++d) {
+      if (depth > 0 && d == (lastDir ^ 1)) continue;  // straight back undoes the last push
+      const int nx = x + kDirections[d][0], ny = y + kDirections[d][1];
+      if (!Inside(app, nx, ny) || k[nx][ny] == 0 || k[nx][ny] == k[x][y]) continue;
+      const Push step = depth == 0 ? Push{x, y, kDirections[d][0], kDirections[d][1]} : first;
+      std::swap(k[x][y], k[nx][ny]);
+      const bool line = LineThrough(k, x, y, w, h) || LineThrough(k, nx, ny, w, h);
+      if (line && cost <= bestCost) {
+        if (cost < bestCost) best.clear();
+        bestCost = cost;
+        best.push_back(step);
+      } else if (!line && depth + 1 < kPlanPushes && cost + 1 <= bestCost) {
+        self(self, nx, ny, depth + 1, cost + 1, step, d);
+      }
+      std::swap(k[x][y], k[nx][ny]);
+    }
+  };
   for (int x = 0; x < w; ++x) {
     for (int y = 0; y < h; ++y) {
-      if (k[x][y] == 0) continue;
-      for (const auto& d : kDirections) {
-        const int nx = x + d[0], ny = y + d[1];
-        if (!Inside(app, nx, ny) || k[nx][ny] == 0 || k[nx][ny] == k[x][y]) continue;
-        std::swap(k[x][y], k[nx][ny]);
-        const bool line = LineThrough(k, x, y, w, h) || LineThrough(k, nx, ny, w, h);
-        std::swap(k[x][y], k[nx][ny]);
-        if (!line) continue;
-        const int distance = std::abs(x - cx) + std::abs(y - cy);
-        if (distance < bestDistance) {
-          best.clear();
-          bestDistance = distance;
-        }
-        if (distance == bestDistance) best.push_back(Push{x, y, d[0], d[1]});
-      }
+      const int distance = std::abs(x - cx) + std::abs(y - cy);
+      if (k[x][y] != 0 && distance <= bestCost) walk(walk, x, y, 0, distance, Push{}, 0);
     }
   }
   if (best.empty()) return false;
@@ -326,7 +341,7 @@ bool ScriptedPlayer::RandomPush(c_MyApp* app, int x, int y, Push* out) {
 // overlay then returns to the menu by itself. Escape is never pressed outside play, where it
 // would end the program.
 void ScriptedPlayer::PlanLeave(c_MyApp* app, double now) {
-  if (app->m_mode != 10) return;
+  if (app->m_mode != kModePlaying) return;
   int key;
   if (!app->m_paused) {
     if (app->m_timeUp || Player(app, kPlTimer) < kPauseTimerMargin) return;

@@ -10,6 +10,7 @@
 #include "clocks.h"
 #include "game/my_app.h"
 #include "game/rules.h"
+#include "game_modes.h"
 #include "summary.h"
 
 namespace play {
@@ -17,6 +18,7 @@ namespace play {
 namespace {
 
 constexpr double kSecondsPerMinute = 60;
+constexpr long kTilesPerLine = 3;  // a line clears three tiles (a longer one counts again)
 constexpr double kPercent = 100;
 constexpr double kUpdatePeriodMs = 1000.0 / 60;  // the game's update rate
 // Phase limits in seconds, beyond the time a phase is meant to take.
@@ -34,6 +36,8 @@ constexpr auto kBlockPoll = std::chrono::milliseconds(5);
 constexpr auto kSuspendSettle = std::chrono::milliseconds(250);
 // Expected samples per second of play, to reserve room before recording.
 constexpr int kCallsPerSecond = 4 * 60;
+// The longest gaps between updates listed in the play report.
+constexpr size_t kStallsShown = 3;
 // Exit status when some figure could not be measured.
 constexpr int kExitFiguresMissing = 1;
 
@@ -96,17 +100,17 @@ void PlaySession::Missing(const std::string& key, const std::string& why) {
 void PlaySession::AfterUpdate() {
   c_MyApp* app = PlayHost::Instance()->App();
   if (!app) return;
-  if (lastLoadStep_ == 0 && app->m_loadStep == 0 && app->m_mode == 1) menuShown_ = true;
+  if (lastLoadStep_ == 0 && app->m_loadStep == 0 && app->m_mode == kModeMenu) menuShown_ = true;
   lastLoadStep_ = app->m_loadStep;
 
   const int mode = app->m_mode;
-  if (mode == 10 && lastMode_ != 10) ++tally_.gamesStarted;
-  if (lastMode_ == 10 && mode != 10) {
+  if (mode == kModePlaying && lastMode_ != kModePlaying) ++tally_.gamesStarted;
+  if (lastMode_ == kModePlaying && mode != kModePlaying) {
     ++tally_.gamesFinished;
     tally_.points += lastScore_;
     if (lastScore_ > tally_.bestScore) tally_.bestScore = lastScore_;
   }
-  if (mode == 10) {
+  if (mode == kModePlaying) {
     const float cleared = app->m_player[kPlCleared];
     if (cleared > lastCleared_) {
       tally_.tilesCleared += static_cast<long>(cleared - lastCleared_);
@@ -171,7 +175,7 @@ void PlaySession::AfterPoll() {
 void PlaySession::Play(double now) {
   c_MyApp* app = host_->App();
   if (playStart_ < 0) {
-    if (app->m_mode != 10) return;
+    if (app->m_mode != kModePlaying) return;
     playStart_ = now;
     BeginRecording(now);
     const double span = std::max(options_.playSeconds, options_.rssMinutes * kSecondsPerMinute);
@@ -189,7 +193,7 @@ void PlaySession::Play(double now) {
     std::printf("play in all: %.1f min, games %ld started and %ld finished, %ld boards cleared, %ld tiles "
                 "(%ld lines) in %ld clears, %lld points (best game %d); %ld key presses, %ld drags\n",
                 elapsed / kSecondsPerMinute, tally_.gamesStarted, tally_.gamesFinished, tally_.boardsFinished,
-                tally_.tilesCleared, tally_.tilesCleared / 3, tally_.clears, tally_.points, tally_.bestScore,
+                tally_.tilesCleared, tally_.tilesCleared / kTilesPerLine, tally_.clears, tally_.points, tally_.bestScore,
                 c.keyPresses, c.drags);
     phase_ = Phase::kToMenu;
     player_.SetGoal(ScriptedPlayer::Goal::kMenu, now);
@@ -200,10 +204,12 @@ void PlaySession::Play(double now) {
 void PlaySession::BeginRecording(double) {
   HostMeter& m = host_->meter;
   const size_t room = static_cast<size_t>(options_.playSeconds * kCallsPerSecond);
-  for (auto* v : {&m.updateMs, &m.renderMs, &m.renderOursMs, &m.pairMs, &m.intervalMs, &m.gcStepMs, &m.swapMs}) {
+  for (auto* v : {&m.updateMs, &m.renderMs, &m.renderOursMs, &m.pairMs, &m.intervalMs, &m.gcStepMs, &m.swapMs,
+                  &m.drawCalls, &m.flushes}) {
     v->clear();
     v->reserve(room);
   }
+  m.stalls.clear();
   recordStart_ = Take();
   m.recording = true;
   recording_ = true;
@@ -230,8 +236,8 @@ void PlaySession::EndRecording(double) {
   std::printf("play: games %ld started and %ld finished, %ld boards cleared, %ld tiles (%ld lines) in %ld clears, "
               "%lld points (best game %d)\n",
               tally_.gamesStarted, tally_.gamesFinished, tally_.boardsFinished, tally_.tilesCleared,
-              tally_.tilesCleared / 3, tally_.clears, tally_.points, tally_.bestScore);
-  std::printf("play: input %ld key presses: %ld cursor moves, %ld key pushes, %ld mouse drags, %ld aimed at a line, "
+              tally_.tilesCleared / kTilesPerLine, tally_.clears, tally_.points, tally_.bestScore);
+  std::printf("play: input %ld key presses: %ld cursor moves, %ld key pushes, %ld mouse drags, %ld on a way to a line, "
               "%ld on menus\n",
               c.keyPresses, c.cursorMoves, c.pushes, c.drags, c.aimedPushes, c.menuKeys);
   std::printf("play: thread CPU per call (update and render without the collector step after them):\n");
@@ -243,14 +249,28 @@ void PlaySession::EndRecording(double) {
   PrintSpread("buffer swap (wall)", swap);
   std::printf("  %-44s mean %7.3f  sd %7.3f  max %7.3f ms  (period %.3f ms)\n", "interval between updates (wall)",
               interval.mean, interval.sd, interval.max, kUpdatePeriodMs);
+  const Summary calls = Summarise(m.drawCalls), batches = Summarise(m.flushes);
+  std::printf("  %-44s median %7.0f  p99 %7.0f  max %7.0f     (batches: median %.0f)\n", "GL draw calls per frame",
+              calls.median, calls.p99, calls.max, batches.median);
+  std::sort(m.stalls.begin(), m.stalls.end(),
+            [](const HostMeter::Stall& a, const HostMeter::Stall& b) { return a.intervalMs > b.intervalMs; });
+  std::printf("  %zu gaps between updates longer than three periods", m.stalls.size());
+  for (size_t i = 0; i < m.stalls.size() && i < kStallsShown; ++i) {
+    const HostMeter::Stall& st = m.stalls[i];
+    std::printf("%s %.0f ms (update before it %.1f ms, mode %d to %d)", i ? ";" : ":", st.intervalMs, st.updateMs,
+                st.modeBefore, st.modeAfter);
+  }
+  std::printf("\n");
   const long long bytes = end.gcBytes - recordStart_.gcBytes;
   std::printf("  %-44s %.1f bytes (%lld in all, %lld collector steps)\n", "collector allocation per update",
               updates > 0 ? static_cast<double>(bytes) / updates : 0.0, bytes, end.gcSteps - recordStart_.gcSteps);
 
   // The samples are not needed after this; their memory goes before the later minutes are read.
-  for (auto* v : {&m.updateMs, &m.renderMs, &m.renderOursMs, &m.pairMs, &m.intervalMs, &m.gcStepMs, &m.swapMs}) {
+  for (auto* v : {&m.updateMs, &m.renderMs, &m.renderOursMs, &m.pairMs, &m.intervalMs, &m.gcStepMs, &m.swapMs,
+                  &m.drawCalls, &m.flushes}) {
     std::vector<double>().swap(*v);
   }
+  std::vector<HostMeter::Stall>().swap(m.stalls);
   if (tally_.tilesCleared == 0) {
     // Figures of a game in which nothing happened would pass for figures of play.
     Missing("play.*", "no tile was cleared in the measured span, so it was not play");

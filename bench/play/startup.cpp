@@ -21,6 +21,7 @@
 #include "clocks.h"
 #include "game/game_init.h"
 #include "game/my_app.h"
+#include "game_modes.h"
 #include "play_host.h"
 
 extern char** environ;
@@ -34,6 +35,7 @@ constexpr char kSpawnTimeVariable[] = "QR_PLAY_BENCH_SPAWN_NS";
 // The line the child reports its two times on, in milliseconds.
 constexpr char kTimesTag[] = "startup-child-times";
 constexpr char kSelf[] = "/proc/self/exe";
+constexpr double kNanosPerMilli = 1e6;
 constexpr int kReadChunk = 4096;
 constexpr int kPollSliceMs = 100;
 constexpr double kReapSeconds = 5;  // a child that reported is given this long to end
@@ -47,7 +49,7 @@ class StartupProbe : public LoopObserver {
   void AfterUpdate() override {
     c_MyApp* app = PlayHost::Instance()->App();
     if (!app) return;
-    if (lastLoadStep_ == 0 && app->m_loadStep == 0 && app->m_mode == 1) menuDrawn_ = true;
+    if (lastLoadStep_ == 0 && app->m_loadStep == 0 && app->m_mode == kModeMenu) menuDrawn_ = true;
     lastLoadStep_ = app->m_loadStep;
   }
 
@@ -55,7 +57,7 @@ class StartupProbe : public LoopObserver {
     const long long now = MonotonicNanos();
     if (firstNs_ < 0) firstNs_ = now - spawnNs_;
     if (!menuDrawn_) return;
-    std::printf("%s %.3f %.3f\n", kTimesTag, firstNs_ / 1e6, (now - spawnNs_) / 1e6);
+    std::printf("%s %.3f %.3f\n", kTimesTag, firstNs_ / kNanosPerMilli, (now - spawnNs_) / kNanosPerMilli);
     std::fflush(stdout);
     std::_Exit(0);
   }

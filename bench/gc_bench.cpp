@@ -1,13 +1,21 @@
 // bench/gc_bench.cpp: the collector on a steady mutating workload, side by side with Boehm GC and
 // plain new/delete on the same workload (same random sequence, same object shapes).
 //
-// Workload: SLOTS chains of nodes held by a table of BUCKETS buckets of BUCKET_SLOTS slots. Each operation, on a random chain: push a new
-// node (70%; 4 in 5 small, 1 in 5 big; a chain longer than MAX_CHAIN is cut in half), cut the chain
-// at a random depth (15%), replace the chain by one new node (10%), or move the head node to another
-// chain (5%). Every FRAME operations the host would call into the application once: the collector
-// gets one step there (gc_collect), as the host does after every delegate call.
-// Times are thread CPU times (the machine may be shared); each allocator runs REPEATS times,
-// interleaved, and the fastest run is reported; the longest step is the longest of all runs.
+// Workload: SLOTS chains of nodes held by a table of BUCKETS buckets of BUCKET_SLOTS slots. Each
+// operation, on a random chain: push a new node (70%; 4 in 5 small, 1 in 5 big; a chain longer than
+// MAX_CHAIN is cut in half), cut the chain at a random depth (15%), replace the chain by one new node
+// (10%), or move the head node to another chain (5%). Every FRAME operations the host would call into
+// the application once: the collector gets one step there (gc_collect), as the host does after every
+// delegate call. Boehm GC collects on its own (GC_INIT, GC_MALLOC, no explicit collections) and
+// new/delete frees every dropped chain at once.
+//
+// Two passes. Throughput: each contender runs REPEATS times, interleaved, with no clock read inside
+// the run, and the fastest run (least process CPU time, so that helper threads would count) is
+// reported. Pauses: one more run each, timing every frame (thread CPU time, the machine may be
+// shared) and, for the collector, every gc_collect.
+// Figure lines: gc.alloc_rate (collector) and gc.alloc_rate.peer (Boehm GC) in M allocations per
+// second of the throughput pass; gc.step_max_ms and gc.step_p99_ms over every collector step of the
+// pause pass. `qr_gc_bench collector|boehm|plain` runs one contender once (for profiling).
 #include <time.h>
 
 #include <algorithm>
@@ -33,10 +41,19 @@ constexpr int FRAME = 1000;          // operations between two collector steps
 constexpr int SMALL_FRAME = 100;     // a lighter frame, for the step times alone
 constexpr long OPS = 12'000'000;     // operations per run
 constexpr int BIG_PAYLOAD = 16;      // ints in a big node
+constexpr double STEP_QUANTILE = 0.99;  // the step-time percentile printed as a figure
+constexpr double MEGA = 1e6;
+constexpr double MS_PER_S = 1e3;
+constexpr double MIB = 1048576.0;
 
-double CpuNow() {
+double ThreadCpuNow() {
   timespec ts;
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
+double ProcessCpuNow() {
+  timespec ts;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return ts.tv_sec + ts.tv_nsec * 1e-9;
 }
 
@@ -50,29 +67,33 @@ struct Rng {
   }
 };
 
+enum class Pass { THROUGHPUT, PAUSES };
+
 struct Figures {
-  const char* name;
-  double seconds = 0;
+  const char* name = "";
+  double seconds = 0;        // process CPU time of the whole run
   long allocations = 0;
-  double longest_frame = 0;  // seconds: FRAME operations plus the step after them
-  double longest_step = 0;   // seconds: one incremental gc_collect (collector only)
-  std::vector<double> steps; // every incremental step's time
+  long big_allocations = 0;
+  double longest_frame = 0;  // seconds: FRAME operations plus the step after them (pause pass)
+  std::vector<double> steps; // seconds: every gc_collect (pause pass)
   long most_marked = 0;      // bytes blackened by the busiest incremental step (machine-independent)
   double longest_full = 0;   // seconds: one gc_collect that was a full collection
   long collections = 0;
   double bytes_per_collection = 0;
   long peak_heap = 0;
+  double Rate() const { return allocations / seconds; }
 };
 
 // The workload, over a policy that says how nodes are made, linked and dropped.
 template <class Policy>
-Figures RunWorkload(Policy& p, const char* name, int frame_ops = FRAME) {
+Figures RunWorkload(Policy& p, const char* name, Pass pass, int frame_ops = FRAME) {
   Figures f;
   f.name = name;
   Rng rng;
   std::vector<int> length(SLOTS, 0);
-  double start = CpuNow();
-  double frame_start = start;
+  const bool timed = pass == Pass::PAUSES;
+  double start = ProcessCpuNow();
+  double frame_start = timed ? ThreadCpuNow() : 0;
   for (long op = 0; op < OPS; ++op) {
     std::uint32_t r = rng.Next();
     int s = static_cast<int>(r % SLOTS);
@@ -81,6 +102,7 @@ Figures RunWorkload(Policy& p, const char* name, int frame_ops = FRAME) {
       bool big = (r >> 24) % 5 == 0;
       p.Push(s, big);
       ++f.allocations;
+      f.big_allocations += big;
       if (++length[s] > MAX_CHAIN) {
         p.Cut(s, MAX_CHAIN / 2);
         length[s] = MAX_CHAIN / 2;
@@ -102,14 +124,17 @@ Figures RunWorkload(Policy& p, const char* name, int frame_ops = FRAME) {
       }
     }
     if ((op + 1) % frame_ops == 0) {
-      p.Step(f);
-      double now = CpuNow();
-      double frame = now - frame_start;
-      if (frame > f.longest_frame) f.longest_frame = frame;
-      frame_start = now;
+      if (timed) {
+        p.TimedStep(f);
+        double now = ThreadCpuNow();
+        f.longest_frame = std::max(f.longest_frame, now - frame_start);
+        frame_start = now;
+      } else {
+        p.Step(f);
+      }
     }
   }
-  f.seconds = CpuNow() - start;
+  f.seconds = ProcessCpuNow() - start;
   p.Finish(f);
   return f;
 }
@@ -126,6 +151,8 @@ struct GNode : Object {
 struct GBig : GNode {
   int m_payload[BIG_PAYLOAD] = {};
 };
+// A bucket object per BUCKET_SLOTS chains: an array of arrays is not scanned, and one array of
+// every chain would be scanned in one piece.
 struct GBucket : Object {
   Array<GNode*> m_slots;
   void mark() override {
@@ -148,10 +175,7 @@ struct CollectorPolicy {
     gc_assign(gc_table, table);
   }
   static GNode*& Slot(int s) { return gc_table[s / BUCKET_SLOTS]->m_slots[s % BUCKET_SLOTS]; }
-  GNode* Make(bool big) {
-    bytes += big ? (sizeof(GBig) + 7) / 8 * 8 : (sizeof(GNode) + 7) / 8 * 8;
-    return big ? new GBig : new GNode;
-  }
+  static GNode* Make(bool big) { return big ? new GBig : new GNode; }
   void Push(int s, bool big) {
     GNode* n = Make(big);
     gc_assign(n->m_next, Slot(s));
@@ -175,16 +199,20 @@ struct CollectorPolicy {
   }
   void Step(Figures& f) {
     int sweeps = gc_sweep_count;
-    int marked = gc_marked_bytes;
-    double t0 = CpuNow();
     gc_collect();
-    double d = CpuNow() - t0;
+    f.collections += gc_sweep_count != sweeps;
+  }
+  void TimedStep(Figures& f) {
+    int sweeps = gc_sweep_count;
+    int marked = gc_marked_bytes;
+    double t0 = ThreadCpuNow();
+    gc_collect();
+    double d = ThreadCpuNow() - t0;
+    f.steps.push_back(d);
     if (gc_sweep_count != sweeps) {
       f.longest_full = std::max(f.longest_full, d);
       ++f.collections;
     } else {
-      f.longest_step = std::max(f.longest_step, d);
-      f.steps.push_back(d);
       f.most_marked = std::max(f.most_marked, static_cast<long>(gc_marked_bytes - marked));
     }
     long heap = static_cast<long>(gc_alloced_bytes) + gc_free_bytes;
@@ -192,22 +220,23 @@ struct CollectorPolicy {
   }
   // Outside the timed run: drop everything and destroy it, so the next run starts clean.
   void Finish(Figures& f) {
-    f.bytes_per_collection = f.collections ? static_cast<double>(bytes) / f.collections : 0;
+    double bytes = static_cast<double>(f.allocations - f.big_allocations) * ((sizeof(GNode) + 7) / 8 * 8) +
+                   static_cast<double>(f.big_allocations) * ((sizeof(GBig) + 7) / 8 * 8);
+    f.bytes_per_collection = f.collections ? bytes / f.collections : 0;
     gc_assign(gc_table, Array<GBucket*>());
     gc_collect_all();
     gc_collect_all();
     Array<char> drain(gc_free_bytes > 0 ? gc_free_bytes : 1);
     gc_unregister_roots(MarkBenchRoots);
   }
-  long bytes = 0;  // allocated by the workload
 };
 
 // ---- Boehm GC ------------------------------------------------------------------------------------
 
 #ifdef QR_WITH_BOEHM
+// The same fields as the collector's nodes (Boehm keeps its header outside the object).
 struct BNode {
   BNode* next;
-  int payload[2];
 };
 struct BBig {
   BNode node;
@@ -221,11 +250,11 @@ struct BoehmPolicy {
     table = static_cast<BNode***>(GC_MALLOC(sizeof(BNode**) * BUCKETS));
     for (int b = 0; b < BUCKETS; ++b) table[b] = static_cast<BNode**>(GC_MALLOC(sizeof(BNode*) * BUCKET_SLOTS));
     root = table;
+    gc_no_before = static_cast<long>(GC_get_gc_no());
+    total_bytes_before = GC_get_total_bytes();
   }
   BNode*& Slot(int s) { return table[s / BUCKET_SLOTS][s % BUCKET_SLOTS]; }
-  BNode* Make(bool big) {
-    return static_cast<BNode*>(GC_MALLOC(big ? sizeof(BBig) : sizeof(BNode)));
-  }
+  static BNode* Make(bool big) { return static_cast<BNode*>(GC_MALLOC(big ? sizeof(BBig) : sizeof(BNode))); }
   void Push(int s, bool big) {
     BNode* n = Make(big);
     n->next = Slot(s);
@@ -248,16 +277,21 @@ struct BoehmPolicy {
     Slot(t) = n;
   }
   void Step(Figures&) {}
+  void TimedStep(Figures&) {}
+  // Outside the timed run: drop the table and collect, so the next run starts clean (as the
+  // collector's does).
   void Finish(Figures& f) {
     f.collections = static_cast<long>(GC_get_gc_no()) - gc_no_before;
     double bytes = static_cast<double>(GC_get_total_bytes() - total_bytes_before);
     f.bytes_per_collection = f.collections ? bytes / f.collections : 0;
     f.peak_heap = static_cast<long>(GC_get_heap_size());
     root = nullptr;
+    table = nullptr;
+    GC_gcollect();
   }
   static inline BNode*** volatile root = nullptr;  // static data is a Boehm root
-  long gc_no_before = static_cast<long>(GC_get_gc_no());
-  std::size_t total_bytes_before = GC_get_total_bytes();
+  long gc_no_before = 0;
+  std::size_t total_bytes_before = 0;
 };
 #endif
 
@@ -265,7 +299,6 @@ struct BoehmPolicy {
 
 struct PNode {
   PNode* next = nullptr;
-  bool big = false;
   virtual ~PNode() {}
 };
 struct PBig : PNode {
@@ -276,7 +309,7 @@ struct PlainPolicy {
   std::vector<std::vector<PNode*>> table =
       std::vector<std::vector<PNode*>>(BUCKETS, std::vector<PNode*>(BUCKET_SLOTS, nullptr));
   PNode*& Slot(int s) { return table[s / BUCKET_SLOTS][s % BUCKET_SLOTS]; }
-  PNode* Make(bool big) { return big ? new PBig : new PNode; }
+  static PNode* Make(bool big) { return big ? new PBig : new PNode; }
   static void DeleteChain(PNode* n) {
     while (n) {
       PNode* next = n->next;
@@ -313,6 +346,7 @@ struct PlainPolicy {
     Slot(t) = n;
   }
   void Step(Figures&) {}
+  void TimedStep(Figures&) {}
   void Finish(Figures&) {
     for (std::vector<PNode*>& bucket : table) {
       for (PNode*& n : bucket) {
@@ -323,94 +357,120 @@ struct PlainPolicy {
   }
 };
 
-void Print(const Figures& f, const Figures& ref) {
-  double rate = f.allocations / f.seconds;
-  double ref_rate = ref.allocations / ref.seconds;
-  std::printf("%-12s %9.2f M/s  x%5.2f  frame max %7.3f ms", f.name, rate / 1e6, rate / ref_rate,
-              f.longest_frame * 1e3);
+// One run of a contender, set up and torn down outside the timed region.
+template <class Policy>
+Figures Run(const char* name, Pass pass, int frame_ops = FRAME) {
+  Policy p;
+  return RunWorkload(p, name, pass, frame_ops);
+}
+
+void PrintRate(const Figures& f, const Figures& ref) {
+  std::printf("%-12s %9.2f M/s  x%5.2f", f.name, f.Rate() / MEGA, f.Rate() / ref.Rate());
   if (f.collections) {
-    std::printf("  collections %5ld  %6.2f MiB/collection  peak heap %6.1f MiB", f.collections,
-                f.bytes_per_collection / 1048576.0, f.peak_heap / 1048576.0);
+    std::printf("  collections %5ld  %6.2f MiB/collection", f.collections, f.bytes_per_collection / MIB);
   }
   std::printf("\n");
 }
 
-// Incremental step times: median, 99th and 99.9th percentiles, longest; and the full collections.
+void PrintPauses(const Figures& f) {
+  std::printf("%-12s frame max %7.3f ms", f.name, f.longest_frame * MS_PER_S);
+  if (f.peak_heap) std::printf("  peak heap %6.1f MiB", f.peak_heap / MIB);
+  std::printf("\n");
+}
+
+// The step-time quantile q (0..1) in seconds; steps must be sorted and not empty.
+double Quantile(const std::vector<double>& steps, double q) {
+  return steps[static_cast<std::size_t>(q * (steps.size() - 1))];
+}
+
+// Every collector step's time: median, 99th and 99.9th percentiles, longest; and the full collections.
 void PrintSteps(Figures& f, int frame_ops) {
   std::vector<double>& v = f.steps;
   std::sort(v.begin(), v.end());
-  auto at = [&](double q) { return v.empty() ? 0.0 : v[static_cast<std::size_t>(q * (v.size() - 1))] * 1e3; };
-  std::printf("collector, a step every %4d operations: incremental steps (ms) median %.3f, p99 %.3f, "
-              "p99.9 %.3f, longest %.3f; busiest step marked %ld KiB; longest full collection %.3f ms\n",
-              frame_ops, at(0.5), at(0.99), at(0.999), f.longest_step * 1e3, f.most_marked / 1024,
-              f.longest_full * 1e3);
+  if (v.empty()) {
+    std::printf("collector, a step every %4d operations: no step was measured\n", frame_ops);
+    return;
+  }
+  std::printf("collector, a step every %4d operations: %zu steps (ms) median %.3f, p99 %.3f, "
+              "p99.9 %.3f, longest %.3f; busiest incremental step marked %ld KiB; longest full "
+              "collection %.3f ms\n",
+              frame_ops, v.size(), Quantile(v, 0.5) * MS_PER_S, Quantile(v, STEP_QUANTILE) * MS_PER_S,
+              Quantile(v, 0.999) * MS_PER_S, v.back() * MS_PER_S, f.most_marked / 1024, f.longest_full * MS_PER_S);
 }
 
-// Keeps the fastest run (least CPU time) and the longest pauses of all runs.
-void Keep(Figures& best, const Figures& run, bool first) {
-  Figures merged = (first || run.seconds < best.seconds) ? run : best;
-  merged.longest_frame = first ? run.longest_frame : std::max(best.longest_frame, run.longest_frame);
-  merged.longest_step = first ? run.longest_step : std::max(best.longest_step, run.longest_step);
-  merged.longest_full = first ? run.longest_full : std::max(best.longest_full, run.longest_full);
-  merged.most_marked = first ? run.most_marked : std::max(best.most_marked, run.most_marked);
-  if (!first) {
-    merged.steps = best.steps;
-    merged.steps.insert(merged.steps.end(), run.steps.begin(), run.steps.end());
-  }
-  best = merged;
+void PrintFigure(const char* key, double value, const char* unit) {
+  std::printf("FIGURE\t%s\t%.6g\t%s\n", key, value, unit);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   gc_init1();
-  if (argc > 1 && std::strcmp(argv[1], "collector") == 0) {  // for profiling: the collector alone
-    CollectorPolicy p;
-    Figures f = RunWorkload(p, "collector");
-    std::printf("collector %.2f M/s\n", f.allocations / f.seconds / 1e6);
+  if (argc > 1) {  // for profiling: one contender, one untimed-step run
+    Figures f;
+    if (std::strcmp(argv[1], "collector") == 0) {
+      f = Run<CollectorPolicy>("collector", Pass::THROUGHPUT);
+#ifdef QR_WITH_BOEHM
+    } else if (std::strcmp(argv[1], "boehm") == 0) {
+      f = Run<BoehmPolicy>("Boehm GC", Pass::THROUGHPUT);
+#endif
+    } else if (std::strcmp(argv[1], "plain") == 0) {
+      f = Run<PlainPolicy>("new/delete", Pass::THROUGHPUT);
+    } else {
+      std::fprintf(stderr, "usage: %s [collector|boehm|plain]\n", argv[0]);
+      return 2;
+    }
+    std::printf("%s %.2f M/s\n", f.name, f.Rate() / MEGA);
     return 0;
   }
   std::printf("workload: %ld operations, %d chains of up to %d nodes, a collector step every %d "
-              "operations; best of %d interleaved runs, thread CPU time\n",
+              "operations; throughput: best of %d interleaved runs, process CPU time\n",
               OPS, SLOTS, MAX_CHAIN, FRAME, REPEATS);
   Figures mine, plain;
 #ifdef QR_WITH_BOEHM
   Figures boehm;
 #endif
+  auto keep = [](Figures& best, const Figures& run) {
+    if (best.seconds == 0 || run.seconds < best.seconds) best = run;
+  };
   for (int rep = 0; rep < REPEATS; ++rep) {
-    {
-      CollectorPolicy p;
-      Keep(mine, RunWorkload(p, "collector"), rep == 0);
-    }
+    keep(mine, Run<CollectorPolicy>("collector", Pass::THROUGHPUT));
 #ifdef QR_WITH_BOEHM
-    {
-      BoehmPolicy p;
-      Keep(boehm, RunWorkload(p, "Boehm GC"), rep == 0);
-    }
+    keep(boehm, Run<BoehmPolicy>("Boehm GC", Pass::THROUGHPUT));
 #endif
-    {
-      PlainPolicy p;
-      Keep(plain, RunWorkload(p, "new/delete"), rep == 0);
-    }
+    keep(plain, Run<PlainPolicy>("new/delete", Pass::THROUGHPUT));
   }
 #ifdef QR_WITH_BOEHM
   const Figures& ref = boehm;
 #else
   const Figures& ref = mine;
+  std::printf("Boehm GC left out: built without libgc (Debian libgc-dev), so gc.alloc_rate.peer is not measured\n");
 #endif
-  std::printf("allocation throughput, ratio to %s, longest frame of %d operations (with its step):\n",
-              ref.name, FRAME);
-  Print(mine, ref);
+  std::printf("allocation throughput, ratio to %s:\n", ref.name);
+  PrintRate(mine, ref);
 #ifdef QR_WITH_BOEHM
-  Print(boehm, ref);
+  PrintRate(boehm, ref);
 #endif
-  Print(plain, ref);
-  PrintSteps(mine, FRAME);
-  Figures light;
-  {
-    CollectorPolicy p;
-    light = RunWorkload(p, "collector", SMALL_FRAME);
-  }
+  PrintRate(plain, ref);
+
+  std::printf("pauses: longest frame of %d operations (with the collector's step after it):\n", FRAME);
+  Figures mine_pauses = Run<CollectorPolicy>("collector", Pass::PAUSES);
+  PrintPauses(mine_pauses);
+#ifdef QR_WITH_BOEHM
+  PrintPauses(Run<BoehmPolicy>("Boehm GC", Pass::PAUSES));
+#endif
+  PrintPauses(Run<PlainPolicy>("new/delete", Pass::PAUSES));
+  PrintSteps(mine_pauses, FRAME);
+  Figures light = Run<CollectorPolicy>("collector", Pass::PAUSES, SMALL_FRAME);
   PrintSteps(light, SMALL_FRAME);
+
+  PrintFigure("gc.alloc_rate", mine.Rate() / MEGA, "M/s");
+#ifdef QR_WITH_BOEHM
+  PrintFigure("gc.alloc_rate.peer", boehm.Rate() / MEGA, "M/s");
+#endif
+  if (!mine_pauses.steps.empty()) {
+    PrintFigure("gc.step_max_ms", mine_pauses.steps.back() * MS_PER_S, "ms");
+    PrintFigure("gc.step_p99_ms", Quantile(mine_pauses.steps, STEP_QUANTILE) * MS_PER_S, "ms");
+  }
   return 0;
 }

@@ -39,6 +39,11 @@ int gc_sweep_count;
 gc_pending_block gc_pending[GC_PENDING_MAX];
 int gc_pending_count;
 
+static gc_object* gc_queued_ring[GC_QUEUED_AHEAD];
+static gc_object* gc_free_ring[GC_FREE_AHEAD];
+gc_lookahead<GC_QUEUED_AHEAD> gc_queued_ahead(&gc_queued_list, gc_queued_ring);
+gc_lookahead<GC_FREE_AHEAD> gc_free_ahead(&gc_free_list, gc_free_ring);
+
 // ---- Objects -------------------------------------------------------------------------------------
 
 bool Object::Equals(Object* obj) { return this == obj; }
@@ -54,20 +59,18 @@ static bool gc_on_list(gc_object* head, gc_object* p) {
   return false;
 }
 
-// The collector clears succ before it destroys garbage, so a heap object that is still linked here
-// is being destroyed because its constructor threw (or by a stray delete): take it off its list and
-// count its bytes as pending garbage, which gc_object_free then gives back.
-gc_object::~gc_object() {
-  if (succ && !(flags & GC_FLAG_STATIC)) {
-    int size = gc_size();
-    if ((flags & GC_COLOUR_BITS) != gc_markbit && gc_on_list(&gc_marked_list, this)) {
-      gc_marked_bytes -= size;
-    }
-    gc_remove(this);
-    succ = pred = nullptr;
-    gc_alloced_bytes -= size;
-    gc_free_bytes += size;
+// A heap object destroyed while still on a list (see ~gc_object): off its list, its bytes pending.
+void gc_object_unlink_slow(gc_object* p) {
+  int size = p->gc_size();
+  if ((p->flags & GC_COLOUR_BITS) != gc_markbit && gc_on_list(&gc_marked_list, p)) {
+    gc_marked_bytes -= size;
   }
+  gc_remove(p);
+  p->succ = p->pred = nullptr;
+  gc_queued_ahead.Reset();  // it may have been in a ring
+  gc_free_ahead.Reset();
+  gc_alloced_bytes -= size;
+  gc_free_bytes += size;
 }
 
 void gc_object_adopt_slow(gc_object* p) {
@@ -120,6 +123,8 @@ static gc_object* gc_cache_pop(int size) {
   char* block = reinterpret_cast<char*>(p);
   QR_UNPOISON(block, size);
   std::memcpy(&gc_cache[size >> 3], block + GC_LINK_OFFSET, sizeof(gc_object*));
+  // The next block of this size may have waited long: start loading it for the next allocation.
+  __builtin_prefetch(gc_cache[size >> 3], 1);
   return p;
 }
 
@@ -148,12 +153,12 @@ void* gc_object_alloc(int size) {
   int target = std::max(gc_free_bytes - size, 0);
   while (gc_free_bytes > target && gc_free_list.succ != &gc_free_list) {
     gc_object* p = gc_free_list.succ;
+    gc_free_ahead.Consume(p);
     gc_remove(p);
-    // Garbage is cold: start loading the one after next, which the next allocation unlinks.
-    __builtin_prefetch(gc_free_list.succ->succ, 1);
     p->succ = p->pred = nullptr;
     delete p;
   }
+  gc_free_ahead.Advance();
 
   void* mem;
   if (size < GC_CACHE_LIMIT && gc_cache[size >> 3]) {
@@ -203,15 +208,24 @@ void gc_init1() {
   for (gc_object* head : {&gc_unmarked_list, &gc_queued_list, &gc_marked_list, &gc_free_list}) {
     head->succ = head->pred = head;
   }
+  gc_queued_ahead.Reset();
+  gc_free_ahead.Reset();
 }
 
+// The marking loop also moves the garbage look-ahead on, once every this many objects: often enough
+// to keep ahead of lazy destruction, seldom enough not to wait on memory at every object.
+constexpr unsigned GC_MARKS_PER_FREE_ADVANCE = 2;
+
 void gc_mark_queued(int budget) {
+  unsigned n = 0;
   while (gc_marked_bytes < budget && gc_queued_list.succ != &gc_queued_list) {
     gc_object* p = gc_queued_list.succ;
+    gc_queued_ahead.Consume(p);
     gc_remove(p);
-    __builtin_prefetch(gc_queued_list.succ->succ, 1);  // the one after next: unlinked next time
     gc_append(p, &gc_marked_list);
     gc_marked_bytes += p->gc_size();
+    gc_queued_ahead.Advance();
+    if (++n % GC_MARKS_PER_FREE_ADVANCE == 0) gc_free_ahead.Advance();
     p->mark();
   }
 }

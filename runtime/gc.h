@@ -126,6 +126,84 @@ inline void gc_append(gc_object* p, gc_object* head) {  // at the tail of head's
   head->pred = p;
 }
 
+// ---- Look-ahead over the lists consumed at their head --------------------------------------------
+
+// The grey list (consumed by marking) and the free list (consumed by lazy destruction) are taken
+// strictly from the head, and their nodes lie scattered over the heap, so following succ costs a
+// trip to memory per node. A look-ahead remembers the list's first nodes, in order, in a ring. Grey
+// objects are remembered as they are queued, while the ring holds the whole list. Garbage (and grey
+// objects queued while the ring was full) is reached by a cursor that walks ahead of the consumer,
+// one node per Advance; the allocator and the marking loop call it between their other work, so
+// that the walk's trips to memory overlap that work. The consumer loads nodes well before it
+// unlinks them. Only a hint: the consumer always takes head->succ, and a ring whose first node is
+// not that one is dropped (the heap checker reports it: it never happens on a sound heap).
+template <int Capacity>
+class gc_lookahead {
+ public:
+  // ring: Capacity entries, kept apart so that the (large) ring is zero-initialised storage.
+  constexpr gc_lookahead(gc_object* head, gc_object** ring) : head_(head), last_(head), ring_(ring) {}
+  void Reset() {
+    first_ = end_ = 0;
+    last_ = head_;
+  }
+  // The consumer is about to unlink p, the list's first node.
+  void Consume(gc_object* p) {
+    if (first_ != end_ && ring_[first_ % Capacity] == p) {
+      ++first_;
+      if (first_ == end_) {
+        Reset();  // start again at the ring's beginning: a short list touches only its first entries
+      } else if (end_ - first_ > DISTANCE) {
+        __builtin_prefetch(ring_[(first_ + DISTANCE) % Capacity], 1);
+      }
+    } else {
+      Reset();
+    }
+  }
+  // p is about to be appended after tail: remember it if the ring holds the whole list.
+  void Appending(gc_object* p, gc_object* tail) {
+    if (last_ == tail && end_ - first_ != Capacity) {
+      ring_[end_++ % Capacity] = p;
+      last_ = p;
+    }
+  }
+  // One step of the cursor: remember the node after the last one reached, and start loading it.
+  void Advance() {
+    if (end_ - first_ == Capacity) return;
+    gc_object* next = last_->succ;
+    if (next == head_) return;
+    ring_[end_++ % Capacity] = next;
+    last_ = next;
+    __builtin_prefetch(next, 1, 2);
+  }
+  // For the heap checker: the ring holds the list's first nodes in order, and last_ the last of them.
+  bool Sound() const {
+    const gc_object* node = head_;
+    for (unsigned i = first_; i != end_; ++i) {
+      node = node->succ;
+      if (node == head_ || ring_[i % Capacity] != node) return false;
+    }
+    return last_ == node;
+  }
+
+ private:
+  static_assert((Capacity & (Capacity - 1)) == 0, "a power of two, so the indices may wrap");
+  // How many nodes before its turn the consumer loads a node (again: it may have left the cache).
+  static constexpr unsigned DISTANCE = 8;
+  gc_object* head_;
+  gc_object* last_;     // the last node in the ring, or the head when the ring is empty
+  gc_object** ring_;
+  unsigned first_ = 0;  // ring_[first_ % Capacity] is the list's first node (when not empty)
+  unsigned end_ = 0;
+};
+
+// Grey objects are consumed in bursts (a whole budget per step) and queued meanwhile: the ring holds
+// a queue of several steps' marking (a longer one is walked by the cursor). Garbage is consumed a
+// node or two per allocation, and the cursor gains on it during the steps' marking.
+inline constexpr int GC_QUEUED_AHEAD = 32768;
+inline constexpr int GC_FREE_AHEAD = 1024;
+extern gc_lookahead<GC_QUEUED_AHEAD> gc_queued_ahead;
+extern gc_lookahead<GC_FREE_AHEAD> gc_free_ahead;
+
 // ---- Marking -------------------------------------------------------------------------------------
 
 // Turns a reference (object or interface typed) into its object, or null.
@@ -145,6 +223,7 @@ inline void gc_mark_q(gc_object* p) {
   if (p && (p->flags & GC_COLOUR_BITS) == gc_markbit) {
     p->flags ^= GC_FLAG_MARK;
     gc_remove(p);
+    gc_queued_ahead.Appending(p, gc_queued_list.pred);
     gc_append(p, &gc_queued_list);
   }
 }
@@ -249,6 +328,7 @@ inline constexpr int GC_PENDING_MAX = 64;
 extern gc_pending_block gc_pending[GC_PENDING_MAX];
 extern int gc_pending_count;
 void gc_object_adopt_slow(gc_object* p);
+void gc_object_unlink_slow(gc_object* p);
 
 inline gc_object::gc_object() {
   int n = gc_pending_count;
@@ -261,6 +341,13 @@ inline gc_object::gc_object() {
   } else {
     gc_object_adopt_slow(this);
   }
+}
+
+// The collector clears succ before it destroys garbage, so a heap object that is still linked here
+// is being destroyed because its constructor threw (or by a stray delete): it leaves its list and
+// its bytes count as pending garbage, which gc_object_free then gives back.
+inline gc_object::~gc_object() {
+  if (succ && !(flags & GC_FLAG_STATIC)) gc_object_unlink_slow(this);
 }
 
 inline void* gc_object::operator new(std::size_t size) { return gc_object_alloc(static_cast<int>(size)); }

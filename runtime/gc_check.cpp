@@ -59,6 +59,9 @@ const char* gc_check_heap() {
     return report;
   }
 
+  if (!gc_queued_ahead.Sound()) return fail("look-ahead is not the list's first nodes", "queued", nullptr);
+  if (!gc_free_ahead.Sound()) return fail("look-ahead is not the list's first nodes", "free", nullptr);
+
   // Tri-colour rule: scanning a black object again must find nothing white. Its mark() greys a white
   // child (the grey list's tail moves) or blackens a white array element (the marked bytes grow);
   // on a sound heap it does nothing at all.

@@ -3,17 +3,17 @@
 //
 // Both sides get the same inputs and do the same work, each written the way its users write it:
 // String with its own operators, the peer with +, find, substr and append (reserve where the size
-// is known). Each result is checked equal once outside the timing. Times are thread CPU times of
-// batches of operations; the two sides' batches alternate and the median batch is reported.
+// is known). Each result is checked equal once outside the timing. Times are the (one-threaded)
+// program's CPU time over batches of operations; the two sides' batches alternate and the median
+// batch is reported.
 // The arrays that String's Split drops are collected garbage: each String split batch ends with a
 // full collection, and the garbage is destroyed during the next batch's allocations, so its release
 // is timed as the peer's vectors' is (a batch's garbage stays small, unlike a run's).
-#include <time.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -24,6 +24,8 @@ namespace {
 constexpr int SAMPLES = 61;                 // batches per side and operation; the median is kept
 constexpr double BATCH_SECONDS = 0.002;     // CPU time a batch aims at (calibrated per operation)
 constexpr int CALIBRATION_OPS = 16;         // operations of the first calibration batch
+constexpr int CALIBRATION_STEP = 4;         // calibration batches grow by this factor until one
+                                            // takes a CALIBRATION_STEP-th of BATCH_SECONDS
 constexpr double NS_PER_SECOND = 1e9;
 
 constexpr int STATE_FIELDS = 203;           // fields of the saved state, each followed by ","
@@ -32,14 +34,13 @@ constexpr std::uint32_t RNG_SEED = 0x2545F491u;
 constexpr int SMALL_SETTING_RANGE = 120;    // settings are 0 to 119
 constexpr int SCORE_DIGITS_MIN = 5;         // other fields are numbers of 5 to 9 digits
 constexpr int SCORE_DIGITS_SPAN = 5;
+constexpr int DECIMAL = 10;                 // number base of the fields
 constexpr int CREDIT_LINES = 57;            // lines of the credits page
+constexpr int STATE_CHUNKS = 4;             // pieces of ~40 characters in the longest line
 
-double CpuNow() {
-  timespec ts;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
+double CpuNow() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
+// xorshift32 with its usual shifts (13, 17, 5).
 std::uint32_t NextRandom(std::uint32_t& s) {
   s ^= s << 13;
   s ^= s >> 17;
@@ -69,8 +70,8 @@ std::vector<std::u16string> StateFields() {
     } else {
       int digits = SCORE_DIGITS_MIN + static_cast<int>(NextRandom(rng) % SCORE_DIGITS_SPAN);
       value = 1;
-      for (int d = 1; d < digits; ++d) value *= 10;
-      value += NextRandom(rng) % (value * 9);
+      for (int d = 1; d < digits; ++d) value *= DECIMAL;
+      value += NextRandom(rng) % (value * (DECIMAL - 1));
     }
     fields.push_back(Widen(std::to_string(value).c_str()));
   }
@@ -110,11 +111,11 @@ struct ReplaceCase {
 
 struct ConcatPieces {
   String score, best, level, difficulty, quotaText, time, cleared, quota;
-  String chunk[4], checksum;
+  String chunk[STATE_CHUNKS], checksum;
 };
 struct ConcatPiecesStd {
   std::u16string score, best, level, difficulty, quotaText, time, cleared, quota;
-  std::u16string chunk[4], checksum;
+  std::u16string chunk[STATE_CHUNKS], checksum;
 };
 
 // Three lines of about 45, 100 and 200 characters: a score line, a status line and a run of state.
@@ -127,7 +128,7 @@ const char* const kClearedLabel = " s | cleared ";
 const char* const kOf = " of ";
 const char* const kComma = ",";
 const char* const kNewline = "\n";
-constexpr int CONCAT_LINES = 3;
+enum ConcatLineKind { SCORE_LINE, STATUS_LINE, STATE_LINE, CONCAT_LINES };
 
 struct Labels {
   String scoreLabel{kScoreLabel}, bestLabel{kBestLabel}, levelLabel{kLevelLabel}, dash{kDash},
@@ -141,9 +142,9 @@ struct LabelsStd {
 
 String ConcatLine(int which, const ConcatPieces& p, const Labels& l) {
   switch (which) {
-    case 0:
+    case SCORE_LINE:
       return l.scoreLabel + p.score + l.bestLabel + p.best + l.levelLabel + p.level;
-    case 1:
+    case STATUS_LINE:
       return p.difficulty + l.dash + p.quotaText + l.timeLabel + p.time + l.clearedLabel + p.cleared +
              l.of + p.quota;
     default:
@@ -153,9 +154,9 @@ String ConcatLine(int which, const ConcatPieces& p, const Labels& l) {
 
 std::u16string ConcatLineStd(int which, const ConcatPiecesStd& p, const LabelsStd& l) {
   switch (which) {
-    case 0:
+    case SCORE_LINE:
       return l.scoreLabel + p.score + l.bestLabel + p.best + l.levelLabel + p.level;
-    case 1:
+    case STATUS_LINE:
       return p.difficulty + l.dash + p.quotaText + l.timeLabel + p.time + l.clearedLabel + p.cleared +
              l.of + p.quota;
     default:
@@ -218,11 +219,11 @@ int Calibrate(Batch a, Batch b) {
   int ops = CALIBRATION_OPS;
   for (;;) {
     double t = std::max(BatchSeconds(a, ops), BatchSeconds(b, ops));
-    if (t >= BATCH_SECONDS / 4) {
+    if (t >= BATCH_SECONDS / CALIBRATION_STEP) {
       double scaled = ops * BATCH_SECONDS / t;
       return std::max(1, static_cast<int>(scaled));
     }
-    ops *= 4;
+    ops *= CALIBRATION_STEP;
   }
 }
 
@@ -371,7 +372,7 @@ void SetUp() {
   p.time = Str(ps.time);
   p.cleared = Str(ps.cleared);
   p.quota = Str(ps.quota);
-  for (int i = 0; i < 4; ++i) p.chunk[i] = Str(ps.chunk[i]);
+  for (int i = 0; i < STATE_CHUNKS; ++i) p.chunk[i] = Str(ps.chunk[i]);
   p.checksum = Str(ps.checksum);
 
   gCommaStd = Widen(kComma);
@@ -464,12 +465,13 @@ int main(int argc, char** argv) {
     std::printf("String and std::u16string disagree on %s: no figures\n", mismatch);
     return 1;
   }
-  std::printf("String against std::u16string, thread CPU time, median of %d batches, ns per operation\n",
+  std::printf("String against std::u16string, CPU time, median of %d batches, ns per operation\n",
               SAMPLES);
   std::printf("inputs: state %zu chars in %d fields, credits %zu chars in %d lines, lines of %d/%d/%d chars\n",
               gStateStd.size(), STATE_FIELDS, gCreditsStd.size(), CREDIT_LINES,
-              ConcatLine(0, gPieces, *gLabels).Length(), ConcatLine(1, gPieces, *gLabels).Length(),
-              ConcatLine(2, gPieces, *gLabels).Length());
+              ConcatLine(SCORE_LINE, gPieces, *gLabels).Length(),
+              ConcatLine(STATUS_LINE, gPieces, *gLabels).Length(),
+              ConcatLine(STATE_LINE, gPieces, *gLabels).Length());
   if (wanted(KEY_CONCAT)) {
     Report(KEY_CONCAT, "one line from 6 to 9 pieces (a + b + ...)", Measure(ConcatOurs, ConcatPeer));
   }

@@ -7,13 +7,13 @@
 //   LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1280x1024x24"
 //     bench/qr_play_bench [--quick] [--startup-runs N] [--play-seconds S] [--rss-minutes M]
 //                         [--idle-seconds T] [--seed N]
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "game/game_init.h"
 #include "play/play_host.h"
@@ -107,13 +107,17 @@ bool ParseOptions(int argc, char** argv, Options* o) {
   return true;
 }
 
-// Runs the start-up children; returns how many figures could not be measured (0 or 2).
+// The start-up figures: the first frame and the menu.
+constexpr int kStartupFigures = 2;
+
+// Runs the start-up children; returns how many figures could not be measured.
 int MeasureStartup(int runs) {
   std::vector<double> first, menu;
   for (int i = 0; i < runs; ++i) {
     play::StartupRun run = play::SpawnStartupRun(kStartupTimeout);
     if (run.ok) {
-      std::printf("start-up run %d: first frame %.1f ms, menu %.1f ms\n", i + 1, run.firstFrameMs, run.menuMs);
+      std::printf("start-up run %d: first frame %.1f ms, menu %.1f ms\n", i + 1, run.firstFrameMs,
+                  run.menuMs);
       first.push_back(run.firstFrameMs);
       menu.push_back(run.menuMs);
     } else {
@@ -126,12 +130,15 @@ int MeasureStartup(int runs) {
     return 0;
   }
   if (first.size() != static_cast<size_t>(runs)) {
-    std::printf("start.first_frame_ms, start.menu_ms: not measured: %zu of %d runs reported\n", first.size(), runs);
-    return 2;
+    std::printf("start.first_frame_ms, start.menu_ms: not measured: %zu of %d runs reported\n", first.size(),
+                runs);
+    return kStartupFigures;
   }
   const play::Summary f = play::Summarise(first), m = play::Summarise(menu);
-  std::printf("start-up: median of %d runs: first frame %.1f ms, menu %.1f ms (from just before the spawn, "
-              "after the buffer swap)\n", runs, f.median, m.median);
+  std::printf(
+      "start-up: median of %d runs: first frame %.1f ms, menu %.1f ms (from just before the spawn, "
+      "after the buffer swap)\n",
+      runs, f.median, m.median);
   play::PrintFigure("start.first_frame_ms", f.median, "ms");
   play::PrintFigure("start.menu_ms", m.median, "ms");
   return 0;
@@ -153,7 +160,14 @@ void OnExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], play::kStartupChildOption) == 0) return play::RunStartupChild(argc, argv);
+  if (argc > 1 && std::strcmp(argv[1], play::kStartupChildOption) == 0)
+    return play::RunStartupChild(argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
     std::fputs(kUsage, stderr);

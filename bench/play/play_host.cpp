@@ -65,8 +65,8 @@ c_MyApp* PlayHost::App() const { return static_cast<c_MyApp*>(ox_app__app); }
 
 unsigned long PlayHost::XWindow() const { return XSession::WindowOf(Window()); }
 
-void PlayHost::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha,
-                             int depth, int stencil, bool fullscreen) {
+void PlayHost::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                             int stencil, bool fullscreen) {
   OxTarnGame::SetGlfwWindow(width, height, red, green, blue, alpha, depth, stencil, fullscreen);
   if (Window()) glfwFocusWindow(Window());
 }
@@ -90,7 +90,8 @@ void PlayHost::UpdateGame() {
       const double interval = (start - lastUpdateStart_) * kMillisPerSecond;
       meter.intervalMs.push_back(interval);
       if (interval > kStallMs) {
-        meter.stalls.push_back({interval, lastUpdateCpu_ * kMillisPerSecond, lastModeBefore_, lastModeAfter_});
+        meter.stalls.push_back(
+            {interval, lastUpdateCpu_ * kMillisPerSecond, lastModeBefore_, lastModeAfter_});
       }
     }
   }

@@ -31,7 +31,7 @@ struct HostMeter {
   long long updates = 0;
   long long renders = 0;
   long long gcSteps = 0;
-  long long gcBytes = 0;  // allocated through the collector, summed between steps
+  long long gcBytes = 0;            // allocated through the collector, summed between steps
   long long multiUpdateFrames = 0;  // rendered frames that followed more than one update
 
   // A long gap between two updates, with the update before it: its CPU and the game's mode
@@ -88,8 +88,8 @@ class PlayHost : public OxTarnGame {
   void gc_collect() override;
   // Opens the window as the program does, then gives it the keyboard focus: with no window
   // manager nothing else would, and an unfocused game stays suspended.
-  void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
-                     int stencil, bool fullscreen) override;
+  void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth, int stencil,
+                     bool fullscreen) override;
 
   // The game object, once the runtime has made it (null before).
   c_MyApp* App() const;

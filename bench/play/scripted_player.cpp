@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "game/my_app.h"
-#include "game_modes.h"
 #include "game/rules.h"
+#include "game_modes.h"
 #include "host/host_game.h"
 
 namespace play {
@@ -68,13 +68,9 @@ int ArrowKey(int dx, int dy) {
 // Left, right, up, down: a direction's opposite is its index with the lowest bit flipped.
 constexpr int kDirections[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
 
-float CellField(c_MyApp* app, int x, int y, int field) {
-  return app->m_grid[cellRecord(x, y) + field];
-}
+float CellField(c_MyApp* app, int x, int y, int field) { return app->m_grid[cellRecord(x, y) + field]; }
 
-bool Inside(c_MyApp* app, int x, int y) {
-  return x >= 0 && y >= 0 && x < app->m_gridW && y < app->m_gridH;
-}
+bool Inside(c_MyApp* app, int x, int y) { return x >= 0 && y >= 0 && x < app->m_gridW && y < app->m_gridH; }
 
 // A live tile: dealt, not being cleared, so it can be pushed and take part in lines.
 bool Live(c_MyApp* app, int x, int y) {
@@ -215,7 +211,8 @@ void ScriptedPlayer::PlayBoard(c_MyApp* app, double now) {
       end = KeyPush(p, now);
     } else {
       const int dx = p.x - cx, dy = p.y - cy;
-      const bool horizontal = std::abs(dx) > std::abs(dy) || (std::abs(dx) == std::abs(dy) && Uniform(0, 1) < kEvenOdds);
+      const bool horizontal =
+          std::abs(dx) > std::abs(dy) || (std::abs(dx) == std::abs(dy) && Uniform(0, 1) < kEvenOdds);
       end = horizontal ? KeyMove(dx > 0 ? 1 : -1, 0, now) : KeyMove(0, dy > 0 ? 1 : -1, now);
     }
   } else if (r >= kAimedShare && r < kAimedShare + kDragShare) {
@@ -274,7 +271,8 @@ double ScriptedPlayer::MouseDrag(c_MyApp* app, const Push& p, double now) {
   for (int i = 1; i <= kDragSteps; ++i) {
     t += kDragStep;
     const float f = static_cast<float>(i) / kDragSteps;
-    queue_.push_back(Event{t, Kind::kPointer, 0, false, windowX(sx + f * p.dx * cell), windowY(sy + f * p.dy * cell)});
+    queue_.push_back(
+        Event{t, Kind::kPointer, 0, false, windowX(sx + f * p.dx * cell), windowY(sy + f * p.dy * cell)});
   }
   t += kDragRelease;
   queue_.push_back(Event{t, Kind::kButton, 0, false, 0, 0});
@@ -290,7 +288,8 @@ bool ScriptedPlayer::FindAimedPush(c_MyApp* app, int cx, int cy, Push* out) {
   const int w = app->m_gridW, h = app->m_gridH;
   Kinds k(w, std::vector<int>(h, 0));
   for (int x = 0; x < w; ++x) {
-    for (int y = 0; y < h; ++y) k[x][y] = Live(app, x, y) ? static_cast<int>(CellField(app, x, y, kCellKind)) : 0;
+    for (int y = 0; y < h; ++y)
+      k[x][y] = Live(app, x, y) ? static_cast<int>(CellField(app, x, y, kCellKind)) : 0;
   }
   std::vector<Push> best;
   int bestCost = w + h + kPlanPushes + 1;

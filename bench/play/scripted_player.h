@@ -19,11 +19,11 @@ class PointerHand {
 
 struct PlayerCounts {
   long keyPresses = 0;
-  long cursorMoves = 0;   // cursor steps tried
-  long pushes = 0;        // grab-and-push with the keys tried
-  long aimedPushes = 0;   // of all pushes and drags, those on a way to a line
-  long drags = 0;         // pushes with the mouse
-  long menuKeys = 0;      // presses on the menu and pause screens
+  long cursorMoves = 0;  // cursor steps tried
+  long pushes = 0;       // grab-and-push with the keys tried
+  long aimedPushes = 0;  // of all pushes and drags, those on a way to a line
+  long drags = 0;        // pushes with the mouse
+  long menuKeys = 0;     // presses on the menu and pause screens
 };
 
 class ScriptedPlayer {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,7 +43,8 @@ constexpr size_t kStallsShown = 3;
 constexpr int kExitFiguresMissing = 1;
 
 void PrintSpread(const char* what, const Summary& s) {
-  std::printf("  %-44s median %7.3f  p99 %7.3f  max %7.3f ms  (%zu)\n", what, s.median, s.p99, s.max, s.count);
+  std::printf("  %-44s median %7.3f  p99 %7.3f  max %7.3f ms  (%zu)\n", what, s.median, s.p99, s.max,
+              s.count);
 }
 
 }  // namespace
@@ -55,12 +57,17 @@ PlaySession::PlaySession(const SessionOptions& options, Watchdog* watchdog, int 
 
 const char* PlaySession::PhaseName() const {
   switch (phase_) {
-    case Phase::kLoading: return "loading";
-    case Phase::kPlaying: return "play";
-    case Phase::kToMenu: return "the way back to the menu";
+    case Phase::kLoading:
+      return "loading";
+    case Phase::kPlaying:
+      return "play";
+    case Phase::kToMenu:
+      return "the way back to the menu";
     case Phase::kMenuSettle:
-    case Phase::kMenuIdle: return "the idle menu";
-    case Phase::kSuspended: return "the suspended window";
+    case Phase::kMenuIdle:
+      return "the idle menu";
+    case Phase::kSuspended:
+      return "the suspended window";
   }
   return "?";
 }
@@ -190,11 +197,12 @@ void PlaySession::Play(double now) {
   SampleMinutes(elapsed);
   if (recorded_ && nextMinute_ > options_.rssMinutes) {
     const PlayerCounts& c = player_.counts();
-    std::printf("play in all: %.1f min, games %ld started and %ld finished, %ld boards cleared, %ld tiles "
-                "(%ld lines) in %ld clears, %lld points (best game %d); %ld key presses, %ld drags\n",
-                elapsed / kSecondsPerMinute, tally_.gamesStarted, tally_.gamesFinished, tally_.boardsFinished,
-                tally_.tilesCleared, tally_.tilesCleared / kTilesPerLine, tally_.clears, tally_.points, tally_.bestScore,
-                c.keyPresses, c.drags);
+    std::printf(
+        "play in all: %.1f min, games %ld started and %ld finished, %ld boards cleared, %ld tiles "
+        "(%ld lines) in %ld clears, %lld points (best game %d); %ld key presses, %ld drags\n",
+        elapsed / kSecondsPerMinute, tally_.gamesStarted, tally_.gamesFinished, tally_.boardsFinished,
+        tally_.tilesCleared, tally_.tilesCleared / kTilesPerLine, tally_.clears, tally_.points,
+        tally_.bestScore, c.keyPresses, c.drags);
     phase_ = Phase::kToMenu;
     player_.SetGoal(ScriptedPlayer::Goal::kMenu, now);
     watchdog_->Arm("the way back to the menu", kToMenuLimit);
@@ -230,16 +238,20 @@ void PlaySession::EndRecording(double) {
   const Summary interval = Summarise(m.intervalMs), gc = Summarise(m.gcStepMs), swap = Summarise(m.swapMs);
   const PlayerCounts& c = player_.counts();
 
-  std::printf("play: %.1f s from the first game on Normal: %lld updates (%.2f a second), %lld rendered frames, "
-              "%lld of them after more than one update\n",
-              span, updates, updates / span, renders, m.multiUpdateFrames);
-  std::printf("play: games %ld started and %ld finished, %ld boards cleared, %ld tiles (%ld lines) in %ld clears, "
-              "%lld points (best game %d)\n",
-              tally_.gamesStarted, tally_.gamesFinished, tally_.boardsFinished, tally_.tilesCleared,
-              tally_.tilesCleared / kTilesPerLine, tally_.clears, tally_.points, tally_.bestScore);
-  std::printf("play: input %ld key presses: %ld cursor moves, %ld key pushes, %ld mouse drags, %ld on a way to a line, "
-              "%ld on menus\n",
-              c.keyPresses, c.cursorMoves, c.pushes, c.drags, c.aimedPushes, c.menuKeys);
+  std::printf(
+      "play: %.1f s from the first game on Normal: %lld updates (%.2f a second), %lld rendered frames, "
+      "%lld of them after more than one update\n",
+      span, updates, updates / span, renders, m.multiUpdateFrames);
+  std::printf(
+      "play: games %ld started and %ld finished, %ld boards cleared, %ld tiles (%ld lines) in %ld clears, "
+      "%lld points (best game %d)\n",
+      tally_.gamesStarted, tally_.gamesFinished, tally_.boardsFinished, tally_.tilesCleared,
+      tally_.tilesCleared / kTilesPerLine, tally_.clears, tally_.points, tally_.bestScore);
+  std::printf(
+      "play: input %ld key presses: %ld cursor moves, %ld key pushes, %ld mouse drags, %ld on a way to a "
+      "line, "
+      "%ld on menus\n",
+      c.keyPresses, c.cursorMoves, c.pushes, c.drags, c.aimedPushes, c.menuKeys);
   std::printf("play: thread CPU per call (update and render without the collector step after them):\n");
   PrintSpread("update", update);
   PrintSpread("render", render);
@@ -247,23 +259,28 @@ void PlaySession::EndRecording(double) {
   PrintSpread("update(s) + render of a frame", pair);
   PrintSpread("collector step (after every host call)", gc);
   PrintSpread("buffer swap (wall)", swap);
-  std::printf("  %-44s mean %7.3f  sd %7.3f  max %7.3f ms  (period %.3f ms)\n", "interval between updates (wall)",
-              interval.mean, interval.sd, interval.max, kUpdatePeriodMs);
+  double offPeriod = 0;
+  for (double v : m.intervalMs) offPeriod += (v - kUpdatePeriodMs) * (v - kUpdatePeriodMs);
+  offPeriod = m.intervalMs.empty() ? 0 : std::sqrt(offPeriod / m.intervalMs.size());
+  std::printf("  %-44s mean %7.3f  sd %7.3f  max %7.3f ms  (rms from the %.3f ms period %.3f ms)\n",
+              "interval between updates (wall)", interval.mean, interval.sd, interval.max, kUpdatePeriodMs,
+              offPeriod);
   const Summary calls = Summarise(m.drawCalls), batches = Summarise(m.flushes);
-  std::printf("  %-44s median %7.0f  p99 %7.0f  max %7.0f     (batches: median %.0f)\n", "GL draw calls per frame",
-              calls.median, calls.p99, calls.max, batches.median);
+  std::printf("  %-44s median %7.0f  p99 %7.0f  max %7.0f     (batches: median %.0f)\n",
+              "GL draw calls per frame", calls.median, calls.p99, calls.max, batches.median);
   std::sort(m.stalls.begin(), m.stalls.end(),
             [](const HostMeter::Stall& a, const HostMeter::Stall& b) { return a.intervalMs > b.intervalMs; });
   std::printf("  %zu gaps between updates longer than three periods", m.stalls.size());
   for (size_t i = 0; i < m.stalls.size() && i < kStallsShown; ++i) {
     const HostMeter::Stall& st = m.stalls[i];
-    std::printf("%s %.0f ms (update before it %.1f ms, mode %d to %d)", i ? ";" : ":", st.intervalMs, st.updateMs,
-                st.modeBefore, st.modeAfter);
+    std::printf("%s %.0f ms (update before it %.1f ms, mode %d to %d)", i ? ";" : ":", st.intervalMs,
+                st.updateMs, st.modeBefore, st.modeAfter);
   }
   std::printf("\n");
   const long long bytes = end.gcBytes - recordStart_.gcBytes;
   std::printf("  %-44s %.1f bytes (%lld in all, %lld collector steps)\n", "collector allocation per update",
-              updates > 0 ? static_cast<double>(bytes) / updates : 0.0, bytes, end.gcSteps - recordStart_.gcSteps);
+              updates > 0 ? static_cast<double>(bytes) / updates : 0.0, bytes,
+              end.gcSteps - recordStart_.gcSteps);
 
   // The samples are not needed after this; their memory goes before the later minutes are read.
   for (auto* v : {&m.updateMs, &m.renderMs, &m.renderOursMs, &m.pairMs, &m.intervalMs, &m.gcStepMs, &m.swapMs,
@@ -342,9 +359,10 @@ void PlaySession::MeasureMenuIdle(double) {
   const double span = end.wall - idleStart_.wall;
   const double cpuPct = (end.processCpu - idleStart_.processCpu) / span * kPercent;
   const double oursPct = (end.oursCpu - idleStart_.oursCpu) / span * kPercent;
-  std::printf("idle menu: %.1f s untouched, %lld updates and %lld rendered frames; process CPU %.1f %% of a core, "
-              "our own code %.1f %%\n",
-              span, end.updates - idleStart_.updates, end.renders - idleStart_.renders, cpuPct, oursPct);
+  std::printf(
+      "idle menu: %.1f s untouched, %lld updates and %lld rendered frames; process CPU %.1f %% of a core, "
+      "our own code %.1f %%\n",
+      span, end.updates - idleStart_.updates, end.renders - idleStart_.renders, cpuPct, oursPct);
   Figure("idle.menu_cpu_pct", cpuPct, "%");
   Figure("idle.menu_ours_pct", oursPct, "%");
 }
@@ -389,16 +407,17 @@ void PlaySession::Finish() {
   probe_.join();
   watchdog_->Disarm();
   if (probeOk_) {
-    std::printf("suspended: %.1f s with the focus on another window; process CPU %.2f %% of a core; the event "
-                "wait returned %ld times\n",
-                suspendedSeconds_, suspendedCpuPct_, suspendedWakes_);
+    std::printf(
+        "suspended: %.1f s with the focus on another window; process CPU %.2f %% of a core; the event "
+        "wait returned %ld times\n",
+        suspendedSeconds_, suspendedCpuPct_, suspendedWakes_);
     Figure("idle.suspended_cpu_pct", suspendedCpuPct_, "%");
   } else {
     Missing("idle.suspended_cpu_pct", probeError_);
   }
   const HostMeter& m = host_->meter;
-  std::printf("collector: %lld bytes allocated through it since the program started, in %lld steps\n", m.gcBytes,
-              m.gcSteps);
+  std::printf("collector: %lld bytes allocated through it since the program started, in %lld steps\n",
+              m.gcBytes, m.gcSteps);
   if (missing_ == 0) {
     std::printf("qr_play_bench: every figure measured\n");
   } else {

@@ -27,8 +27,8 @@ struct GameTally {
   long gamesFinished = 0;
   long boardsFinished = 0;
   long tilesCleared = 0;
-  long clears = 0;        // update frames that cleared tiles
-  long long points = 0;   // final scores of finished games, summed
+  long clears = 0;       // update frames that cleared tiles
+  long long points = 0;  // final scores of finished games, summed
   int bestScore = 0;
 };
 

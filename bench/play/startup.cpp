@@ -146,6 +146,7 @@ StartupRun SpawnStartupRun(double timeoutSeconds) {
     return run;
   }
   run.ok = ParseTimes(output, &run);
+  while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
   if (!run.ok) {
     run.error = "the child ended (status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) +
                 ") without reporting; its output: " + output;

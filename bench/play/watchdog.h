@@ -2,12 +2,12 @@
 // the process with a message naming the phase when one is missed.
 #pragma once
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <thread>
-
-#include <unistd.h>
 
 #include "clocks.h"
 

@@ -61,8 +61,6 @@ void XSession::DropFocusWindow() {
   focusWindow_ = 0;
 }
 
-unsigned long XSession::WindowOf(GLFWwindow* window) {
-  return window ? glfwGetX11Window(window) : 0;
-}
+unsigned long XSession::WindowOf(GLFWwindow* window) { return window ? glfwGetX11Window(window) : 0; }
 
 }  // namespace play

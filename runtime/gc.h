@@ -150,11 +150,10 @@ class gc_lookahead {
   void Consume(gc_object* p) {
     if (first_ != end_ && ring_[first_ % Capacity] == p) {
       ++first_;
-      if (first_ == end_) {
-        Reset();  // start again at the ring's beginning: a short list touches only its first entries
-      } else if (end_ - first_ > DISTANCE) {
-        __builtin_prefetch(ring_[(first_ + DISTANCE) % Capacity], 1);
-      }
+      // (An entry past the end is an old pointer or null: loading from it is harmless.)
+      __builtin_prefetch(ring_[(first_ + DISTANCE) % Capacity], 1);
+      // An empty ring starts again at its beginning: a short list touches only its first entries.
+      if (first_ == end_) Reset();
     } else {
       Reset();
     }

@@ -212,4 +212,16 @@ void OxGlfwGame::RegisterCallbacks() {
     OnWindowClose();
     glfwSetWindowShouldClose(w, GLFW_FALSE);
   });
+  glfwSetWindowSizeCallback(_window, [](GLFWwindow* w, int width, int height) {
+    if (_glfwGame && _glfwGame->_window == w) {
+      _glfwGame->_windowState.width = width;
+      _glfwGame->_windowState.height = height;
+    }
+  });
+  glfwSetWindowFocusCallback(_window, [](GLFWwindow* w, int focused) {
+    if (_glfwGame && _glfwGame->_window == w) _glfwGame->_windowState.focused = focused != 0;
+  });
+  glfwSetWindowIconifyCallback(_window, [](GLFWwindow* w, int iconified) {
+    if (_glfwGame && _glfwGame->_window == w) _glfwGame->_windowState.iconified = iconified != 0;
+  });
 }

@@ -47,11 +47,9 @@ class GlfwLoopPlatform : public OxLoopPlatform {
     return w && !glfwWindowShouldClose(w);
   }
   bool WindowActive() override {
-    GLFWwindow* w = Window();
-    if (!w) return false;
-    bool focused = glfwGetWindowAttrib(w, GLFW_FOCUSED) != 0;
-    bool iconified = glfwGetWindowAttrib(w, GLFW_ICONIFIED) != 0;
-    return focused && !iconified;
+    if (!Window()) return false;
+    const OxGlfwGame::WindowState& state = OxGlfwGame::_glfwGame->CachedWindowState();
+    return state.focused && !state.iconified;
   }
 
  private:
@@ -219,7 +217,10 @@ void OxGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
                              nullptr);
   ++glfwGraphicsSeq;
   // A window that could not be opened ends the loop at its next test.
-  if (!_window) return;
+  if (!_window) {
+    _windowState = WindowState();
+    return;
+  }
   glfwMakeContextCurrent(_window);
 
   if (!fullscreen && desktop) {
@@ -227,6 +228,13 @@ void OxGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
   }
   if (_swapInterval >= 0) glfwSwapInterval(_swapInterval);
   RegisterCallbacks();
+  ReadWindowState();
+}
+
+void OxGlfwGame::ReadWindowState() {
+  glfwGetWindowSize(_window, &_windowState.width, &_windowState.height);
+  _windowState.focused = glfwGetWindowAttrib(_window, GLFW_FOCUSED) != 0;
+  _windowState.iconified = glfwGetWindowAttrib(_window, GLFW_ICONIFIED) != 0;
 }
 
 void OxGlfwGame::SetDeviceWindow(int width, int height, int flags) {
@@ -245,17 +253,9 @@ void OxGlfwGame::SetMouseVisible(bool visible) {
   }
 }
 
-int OxGlfwGame::GetDeviceWidth() {
-  int width = 0, height = 0;
-  if (_window) glfwGetWindowSize(_window, &width, &height);
-  return width;
-}
+int OxGlfwGame::GetDeviceWidth() { return _window ? _windowState.width : 0; }
 
-int OxGlfwGame::GetDeviceHeight() {
-  int width = 0, height = 0;
-  if (_window) glfwGetWindowSize(_window, &width, &height);
-  return height;
-}
+int OxGlfwGame::GetDeviceHeight() { return _window ? _windowState.height : 0; }
 
 // ---- OxGlfwGame: display modes -------------------------------------------------------------------
 

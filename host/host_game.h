@@ -207,6 +207,16 @@ class OxGlfwGame : public OxGame {
   // The table the loop runs on now, so a replacement can wrap the production one.
   OxLoopPlatform* LoopPlatform() const { return _platform; }
   GLFWwindow* Window() const { return _window; }
+  // The window's size, focus and iconified state as its own events last reported them (read once
+  // from the window system when the window is made). Reading them costs no X round trip; the loop
+  // and the frame would otherwise ask the server several times every frame.
+  struct WindowState {
+    int width = 0;
+    int height = 0;
+    bool focused = false;
+    bool iconified = false;
+  };
+  const WindowState& CachedWindowState() const { return _windowState; }
 
   // Window-system callbacks, in the framework's terms (the registered adapters call these).
   static void OnKey(int key, int action);
@@ -222,8 +232,10 @@ class OxGlfwGame : public OxGame {
   static OxGlfwGame* _glfwGame;
 
  protected:
-  // Registers the key, character, mouse and close callbacks on the current window.
+  // Registers the key, character, mouse, close, size, focus and iconify callbacks on the window.
   void RegisterCallbacks();
+  // Asks the window system for the new window's size, focus and iconified state.
+  void ReadWindowState();
   // The program's own directory, without a trailing "/".
   static String ProgramDir();
 
@@ -233,6 +245,7 @@ class OxGlfwGame : public OxGame {
   String _internalDir;
   int _swapInterval = 1;
   GLFWwindow* _window = nullptr;
+  WindowState _windowState;
   OxLoopPlatform* _platform;
 };
 

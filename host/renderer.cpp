@@ -221,6 +221,13 @@ void gxtkGraphics::ReadWindowSize() {
   // The renderer draws into the current context, so its window is the one measured.
   GLFWwindow* window = glfwGetCurrentContext();
   if (window == nullptr) return;
+  // The host's window: its size as its events reported it, without asking the X server.
+  const OxGlfwGame* host = OxGlfwGame::_glfwGame;
+  if (host && host->Window() == window) {
+    width = host->CachedWindowState().width;
+    height = host->CachedWindowState().height;
+    return;
+  }
   glfwGetWindowSize(window, &width, &height);
 }
 

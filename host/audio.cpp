@@ -3,6 +3,8 @@
 #include "host/audio.h"
 
 #include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -26,6 +28,11 @@ ALenum BufferFormat(int channels, int bytesPerSample) {
   if (bytesPerSample == 2 && channels == 2) return AL_FORMAT_STEREO16;
   return 0;  // OpenAL rejects the data; the sample plays silence
 }
+
+// The library extension that stops and restarts a device's mixing, and its two calls.
+constexpr char kPauseDeviceExtension[] = "ALC_SOFT_pause_device";
+constexpr char kPauseDeviceCall[] = "alcDevicePauseSOFT";
+constexpr char kResumeDeviceCall[] = "alcDeviceResumeSOFT";
 
 }  // namespace
 
@@ -130,14 +137,26 @@ void gxtkAudio::mark() {
 
 // ---- Whole device -------------------------------------------------------------------------------
 
+// With every source paused the device's mixer is stopped as well (where the library can), so a
+// suspended game leaves the processor idle; it runs again before the sources resume.
 int gxtkAudio::Suspend() {
   for (gxtkChannel& ch : channels) {
     if (ch.state == kChannelPlaying && SourceState(ch) == AL_PLAYING) alSourcePause(ch.source);
+  }
+  if (alcDevice && alcIsExtensionPresent(alcDevice, kPauseDeviceExtension)) {
+    if (auto pause = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(alcDevice, kPauseDeviceCall))) {
+      pause(alcDevice);
+    }
   }
   return 0;
 }
 
 int gxtkAudio::Resume() {
+  if (alcDevice && alcIsExtensionPresent(alcDevice, kPauseDeviceExtension)) {
+    if (auto resume = reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(alcDevice, kResumeDeviceCall))) {
+      resume(alcDevice);
+    }
+  }
   for (gxtkChannel& ch : channels) {
     if (ch.state == kChannelPlaying && SourceState(ch) == AL_PAUSED) alSourcePlay(ch.source);
   }

@@ -264,25 +264,26 @@ unsigned char* DecodeOGG(FILE* f, int* length, int* channels, int* format, int* 
   return reinterpret_cast<unsigned char*>(pcm);
 }
 
+// Runs in the decoding process.
+bool DecodeOggFile(FILE* f, OxDecoded* out) {
+  int frames = 0, chans = 0, bytes = 0, rate = 0;
+  out->data = DecodeOGG(f, &frames, &chans, &bytes, &rate);
+  out->size = size_t(frames) * size_t(chans) * size_t(bytes);
+  out->info[0] = frames;
+  out->info[1] = chans;
+  out->info[2] = bytes;
+  out->info[3] = rate;
+  return out->data != nullptr;
+}
+
 }  // namespace
 
-// The decoder runs in a child process: on a damaged stream it may crash or leak (see
+// The decoder runs in the decoding process: on a damaged stream it may crash or leak (see
 // host/isolated_decode.h), which must not take the game with it.
 unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* hertz) {
   if (!f) return nullptr;
   OxDecoded pcm;
-  const bool decoded = ox_decode_isolated(
-      [f](OxDecoded* out) {
-        int frames = 0, chans = 0, bytes = 0, rate = 0;
-        out->data = DecodeOGG(f, &frames, &chans, &bytes, &rate);
-        out->size = size_t(frames) * size_t(chans) * size_t(bytes);
-        out->info[0] = frames;
-        out->info[1] = chans;
-        out->info[2] = bytes;
-        out->info[3] = rate;
-        return out->data != nullptr;
-      },
-      kMaxOggPcmBytes, &pcm);
+  const bool decoded = ox_decode_isolated(DecodeOggFile, f, kMaxOggPcmBytes, &pcm);
   if (!decoded) return nullptr;
   *length = pcm.info[0];
   *channels = pcm.info[1];

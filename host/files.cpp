@@ -223,29 +223,33 @@ String OxGlfwGame::PathToFilePath(String path) {
 
 // ---- Decoding ------------------------------------------------------------------------------------
 
+namespace {
+
+// Runs in the decoding process. The header alone says how large the pixels would be; stb_image
+// leaves the file where it was.
+bool DecodePicture(FILE* f, OxDecoded* out) {
+  int w = 0, h = 0, comp = 0;
+  if (!stbi_info_from_file(f, &w, &h, &comp) ||
+      static_cast<long long>(w) * h * comp > OX_MAX_IMAGE_BYTES) {
+    return false;
+  }
+  out->data = stbi_load_from_file(f, &w, &h, &comp, 0);
+  out->size = static_cast<size_t>(w) * static_cast<size_t>(h) * static_cast<size_t>(comp);
+  out->info[0] = w;
+  out->info[1] = h;
+  out->info[2] = comp;
+  return out->data != nullptr;
+}
+
+}  // namespace
+
 unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {
   FILE* f = OpenFile(path, String("rb"));
   if (!f) return nullptr;
-  // The decoder runs in a child process, so that a damaged picture that crashes it costs only
-  // that picture (see host/isolated_decode.h).
+  // The decoder runs in the decoding process, so that a damaged picture that crashes it costs
+  // only that picture (see host/isolated_decode.h).
   OxDecoded image;
-  const bool decoded = ox_decode_isolated(
-      [f](OxDecoded* out) {
-        // The header alone says how large the pixels would be; stb_image leaves the file where
-        // it was.
-        int w = 0, h = 0, comp = 0;
-        if (!stbi_info_from_file(f, &w, &h, &comp) ||
-            static_cast<long long>(w) * h * comp > OX_MAX_IMAGE_BYTES) {
-          return false;
-        }
-        out->data = stbi_load_from_file(f, &w, &h, &comp, 0);
-        out->size = static_cast<size_t>(w) * static_cast<size_t>(h) * static_cast<size_t>(comp);
-        out->info[0] = w;
-        out->info[1] = h;
-        out->info[2] = comp;
-        return out->data != nullptr;
-      },
-      static_cast<size_t>(OX_MAX_IMAGE_BYTES), &image);
+  const bool decoded = ox_decode_isolated(DecodePicture, f, static_cast<size_t>(OX_MAX_IMAGE_BYTES), &image);
   std::fclose(f);
   if (!decoded) return nullptr;
   *width = image.info[0];

@@ -11,6 +11,8 @@
 #include <ctime>
 #include <thread>
 
+#include "host/isolated_decode.h"
+
 extern char** environ;
 
 int glfwGraphicsSeq = 0;
@@ -432,6 +434,8 @@ void OxGlfwGame::RunLoop() {
 // ---- OxTarnGame ----------------------------------------------------------------------------------
 
 int OxTarnGame::Main(int argc, const char** argv, Factory make) {
+  // Forked now, before the window system and GL are loaded, the decoding process is a small copy.
+  ox_decode_server_start();
   if (!glfwInit()) {
     std::puts(OX_GLFW_INIT_FAILED);
     std::fflush(stdout);

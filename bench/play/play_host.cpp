@@ -108,19 +108,22 @@ void PlayHost::RenderGame() {
   const long long submit0 = graphics ? graphics->stats.submitNanos : 0;
   const long long calls0 = graphics ? graphics->stats.drawCalls : 0;
   const long long flushes0 = graphics ? graphics->stats.flushes : 0;
-  const double gcBefore = meter.gcCpu;
+  const double gcBefore = meter.gcCpu, gcWallBefore = meter.gcWall;
+  const double wall0 = MonotonicSeconds();
   const double t0 = ThreadCpuSeconds();
   OxTarnGame::RenderGame();
   const double cpu = ThreadCpuSeconds() - t0 - (meter.gcCpu - gcBefore);
+  const double wall = MonotonicSeconds() - wall0 - (meter.gcWall - gcWallBefore);
   if (!Started()) return;
   const double submit = graphics ? (graphics->stats.submitNanos - submit0) / kNanosPerSecond : 0;
+  const double ours = std::clamp(wall - submit, 0.0, cpu);
   meter.renderCpu += cpu;
-  meter.submitSeconds += submit;
+  meter.renderOursCpu += ours;
   ++meter.renders;
   if (updatesSinceRender_ > 1) ++meter.multiUpdateFrames;
   if (meter.recording) {
     meter.renderMs.push_back(cpu * kMillisPerSecond);
-    meter.renderOursMs.push_back(std::max(0.0, cpu - submit) * kMillisPerSecond);
+    meter.renderOursMs.push_back(ours * kMillisPerSecond);
     if (updatesSinceRender_ > 0) meter.pairMs.push_back((pendingUpdateCpu_ + cpu) * kMillisPerSecond);
     if (graphics) {
       meter.drawCalls.push_back(static_cast<double>(graphics->stats.drawCalls - calls0));
@@ -136,9 +139,11 @@ void PlayHost::RenderGame() {
 void PlayHost::gc_collect() {
   const int before = gc_new_bytes;
   meter.gcBytes += before >= lastNewBytes_ ? before - lastNewBytes_ : before;
+  const double wall0 = MonotonicSeconds();
   const double t0 = ThreadCpuSeconds();
   OxTarnGame::gc_collect();
   const double cpu = ThreadCpuSeconds() - t0;
+  meter.gcWall += MonotonicSeconds() - wall0;
   lastNewBytes_ = gc_new_bytes;
   meter.gcCpu += cpu;
   ++meter.gcSteps;

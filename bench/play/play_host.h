@@ -23,11 +23,16 @@ class LoopObserver {
 // Running totals of the host's calls (seconds of thread CPU), and per-call samples (ms) kept
 // while `recording` is set. Update and render exclude the collector step that follows them;
 // the steps are counted on their own.
+//
+// The renderer times its GL draw calls on the wall clock, and inside them the thread may wait
+// for the rasteriser rather than run, so "our own" part of a render is its wall time outside
+// the draw calls, capped by the thread CPU the render used.
 struct HostMeter {
   double updateCpu = 0;
   double renderCpu = 0;
-  double submitSeconds = 0;  // inside the renderer's GL draw calls, part of renderCpu
+  double renderOursCpu = 0;  // the part of renderCpu outside the GL draw calls
   double gcCpu = 0;
+  double gcWall = 0;
   long long updates = 0;
   long long renders = 0;
   long long gcSteps = 0;
@@ -48,7 +53,7 @@ struct HostMeter {
   std::vector<Stall> stalls;
 
   // Our own code's CPU so far: update and render less the GL draw calls, plus collector steps.
-  double OursCpu() const { return updateCpu + renderCpu - submitSeconds + gcCpu; }
+  double OursCpu() const { return updateCpu + renderOursCpu + gcCpu; }
 };
 
 // The production loop table with the bench in between.

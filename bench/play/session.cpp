@@ -255,7 +255,7 @@ void PlaySession::EndRecording(double) {
   std::printf("play: thread CPU per call (update and render without the collector step after them):\n");
   PrintSpread("update", update);
   PrintSpread("render", render);
-  PrintSpread("render without GL draw calls", ours);
+  PrintSpread("render outside the GL draw calls", ours);
   PrintSpread("update(s) + render of a frame", pair);
   PrintSpread("collector step (after every host call)", gc);
   PrintSpread("buffer swap (wall)", swap);

@@ -133,6 +133,7 @@ void gxtkAudio::mark() {
   for (gxtkChannel& ch : channels) {
     if (ch.state != kChannelStopped && SourceState(ch) != AL_STOPPED) gc_mark_q(ch.sample);
   }
+  gc_mark_q(musicSample);
 }
 
 // ---- Whole device -------------------------------------------------------------------------------
@@ -265,8 +266,13 @@ int gxtkAudio::SetPan(int channel, float pan) {
 
 int gxtkAudio::PlayMusic(String path, int flags) {
   StopMusic();
-  gxtkSample* sample = LoadSample(path);
-  if (!sample) return -1;
+  gxtkSample* sample = musicSample;
+  if (!sample || sample->buffer == 0 || !(path == musicPath)) {
+    sample = LoadSample(path);
+    if (!sample) return -1;
+    gc_assign(musicSample, sample);
+    musicPath = path;
+  }
   PlaySample(sample, kMusicChannel, flags);
   return 0;
 }

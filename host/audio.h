@@ -61,13 +61,17 @@ class gxtkAudio : public Object {
   ALCdevice* alcDevice = nullptr;
   ALCcontext* alcContext = nullptr;
   gxtkChannel channels[kChannelCount];
+  // The last tune PlayMusic loaded and its path: playing the same tune again reuses its decoded
+  // buffer instead of decoding the whole file anew (tens of megabytes and a long frame each time).
+  gxtkSample* musicSample = nullptr;
+  String musicPath;
 
   // Opens the device (default, then the fallback names), prints what happened
   // and makes the music channel's source. A missing device is not fatal: every
   // later OpenAL call then fails without effect and the game runs silently.
   gxtkAudio();
 
-  // Keeps alive the samples of channels that are still playing or paused.
+  // Keeps alive the samples of channels that are still playing or paused, and the last tune.
   void mark() override;
 
   // Pause every playing source for a lost focus / restart them on regaining it,

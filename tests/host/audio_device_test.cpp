@@ -199,7 +199,7 @@ TEST_F(AudioDevice, ReplacingTheMusicFreesTheOldTuneOnlyOnceItIsOff) {
   EXPECT_TRUE(BufferExists(old));  // still playing, nobody else holds it
   EXPECT_FALSE(Discarded(old));
 
-  ASSERT_EQ(audio_->PlayMusic(tune, 1), 0);
+  ASSERT_EQ(audio_->PlayMusic(String(Path("short.wav").c_str()), 1), 0);
   unsigned now = audio_->channels[gxtkAudio::kMusicChannel].sample->buffer;
   EXPECT_NE(now, old);
   CollectTwice();
@@ -209,6 +209,27 @@ TEST_F(AudioDevice, ReplacingTheMusicFreesTheOldTuneOnlyOnceItIsOff) {
   EXPECT_FALSE(Discarded(old));
   EXPECT_TRUE(BufferExists(now));
   EXPECT_EQ(audio_->MusicState(), kChannelPlaying);
+}
+
+// The game starts its one tune again at every game: the decoded buffer is played again from the
+// start instead of being decoded anew, and nothing piles up on the discard list.
+TEST_F(AudioDevice, PlayingTheSameTuneAgainReusesItsBuffer) {
+  const String tune(Path("long.wav").c_str());
+  ASSERT_EQ(audio_->PlayMusic(tune, 1), 0);
+  unsigned first = audio_->channels[gxtkAudio::kMusicChannel].sample->buffer;
+  for (int i = 0; i < 3; ++i) {
+    audio_->StopMusic();
+    ASSERT_EQ(audio_->PlayMusic(String(Path("long.wav").c_str()), 1), 0);
+    CollectTwice();
+    EXPECT_EQ(audio_->channels[gxtkAudio::kMusicChannel].sample->buffer, first);
+    EXPECT_EQ(audio_->MusicState(), kChannelPlaying);
+  }
+  EXPECT_TRUE(BufferExists(first));
+  EXPECT_FALSE(Discarded(first));
+  // After a tune that failed to load, the last good one still plays again without decoding.
+  EXPECT_EQ(audio_->PlayMusic(String(Path("missing.wav").c_str()), 1), -1);
+  ASSERT_EQ(audio_->PlayMusic(tune, 1), 0);
+  EXPECT_EQ(audio_->channels[gxtkAudio::kMusicChannel].sample->buffer, first);
 }
 
 TEST_F(AudioDevice, ADiscardedBufferWaitsWhileAStoppedSourceStillHoldsIt) {

@@ -37,7 +37,6 @@ export ALSOFT_DRIVERS=null
 
 # One program's run: its whole output to <name>.txt, its figure lines collected. A program that
 # fails or runs past its time limit leaves its figures out and is named at the end.
-
 run() {
   local name=$1 limit=$2
   shift 2

@@ -77,22 +77,32 @@ bool ReadAll(int fd, void* data, size_t size, int timeoutMs) {
   return true;
 }
 
-// The request with the file's descriptor alongside it.
-bool SendRequest(int sock, const Request& request, int fd) {
-  iovec part{const_cast<Request*>(&request), sizeof request};
+// One request on the socket with room for one passed descriptor, for sending and receiving.
+struct RequestMessage {
+  explicit RequestMessage(Request* request) : part{request, sizeof *request} {
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+  }
+  RequestMessage(const RequestMessage&) = delete;
+  RequestMessage& operator=(const RequestMessage&) = delete;
+
+  iovec part;
   alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
   msghdr message{};
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
-  cmsghdr* c = CMSG_FIRSTHDR(&message);
+};
+
+// The request with the file's descriptor alongside it.
+bool SendRequest(int sock, Request request, int fd) {
+  RequestMessage m(&request);
+  cmsghdr* c = CMSG_FIRSTHDR(&m.message);
   c->cmsg_level = SOL_SOCKET;
   c->cmsg_type = SCM_RIGHTS;
   c->cmsg_len = CMSG_LEN(sizeof(int));
   std::memcpy(CMSG_DATA(c), &fd, sizeof fd);
   for (;;) {
-    ssize_t n = sendmsg(sock, &message, MSG_NOSIGNAL);
+    ssize_t n = sendmsg(sock, &m.message, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     return n == static_cast<ssize_t>(sizeof request);
   }
@@ -100,18 +110,12 @@ bool SendRequest(int sock, const Request& request, int fd) {
 
 // The next request and its file (-1 when the game has gone or sent something else).
 int ReceiveRequest(int sock, Request* request) {
-  iovec part{request, sizeof *request};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-  msghdr message{};
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
+  RequestMessage m(request);
   ssize_t n;
   do {
-    n = recvmsg(sock, &message, MSG_CMSG_CLOEXEC);
+    n = recvmsg(sock, &m.message, MSG_CMSG_CLOEXEC);
   } while (n < 0 && errno == EINTR);
-  cmsghdr* c = n == static_cast<ssize_t>(sizeof *request) ? CMSG_FIRSTHDR(&message) : nullptr;
+  cmsghdr* c = n == static_cast<ssize_t>(sizeof *request) ? CMSG_FIRSTHDR(&m.message) : nullptr;
   if (!c || c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS) return -1;
   int fd = -1;
   std::memcpy(&fd, CMSG_DATA(c), sizeof fd);

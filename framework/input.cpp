@@ -88,13 +88,17 @@ void c_InputDevice::PressKey(int key) {
   p_PutKeyHit(key);
 }
 
+// Units are polled in order up to the first one without a pad. That unit and every later one
+// are released: a pad unplugged with a button or the stick held must not leave the key down or
+// the cursor moving.
 void c_InputDevice::p_BeginUpdate() {
+  bool polling = true;
   for (int unit = 0; unit < kJoyStates; ++unit) {
     c_JoyState* joy = m_joyStates[unit];
-    if (!joy || !OxGame::_game->PollJoystick(unit, joy->m_joyx, joy->m_joyy, joy->m_joyz,
-                                              joy->m_buttons)) {
-      break;
-    }
+    if (!joy) break;
+    polling = polling && OxGame::_game->PollJoystick(unit, joy->m_joyx, joy->m_joyy, joy->m_joyz,
+                                                     joy->m_buttons);
+    if (!polling) ReleaseJoyState(joy);
     for (int b = 0; b < kJoyButtonCount; ++b) {
       int key = kJoyKeyBase | b | unit << kJoyUnitShift;
       if (!joy->m_buttons[b]) {
@@ -104,6 +108,11 @@ void c_InputDevice::p_BeginUpdate() {
       }
     }
   }
+}
+
+void c_InputDevice::ReleaseJoyState(c_JoyState* joy) {
+  for (int s = 0; s < kJoyStickCount; ++s) joy->m_joyx[s] = joy->m_joyy[s] = joy->m_joyz[s] = 0;
+  for (int b = 0; b < kJoyButtonCount; ++b) joy->m_buttons[b] = false;
 }
 
 void c_InputDevice::p_EndUpdate() {

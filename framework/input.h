@@ -83,6 +83,8 @@ class c_InputDevice : public Object {
   static bool ValidKey(int key) { return key > 0 && key < kKeyCount; }
   void SetPointer(int index, float x, float y);
   void PressKey(int key);
+  // Sticks centred and buttons up, for a unit no pad stands behind.
+  void ReleaseJoyState(c_JoyState* joy);
 };
 
 // The one input device (a collector root); the delegate sets it at start.

@@ -258,8 +258,13 @@ TEST_F(InputDevice, PadButtonsBecomeKeysEachUpdate) {
   EXPECT_EQ(ox_input_JoyDown(8, 0), 0);
 }
 
-TEST_F(InputDevice, ButtonsOfAUnitNoLongerPolledStayDown) {
+// A pad that goes away while a button or its stick is held must not leave the key down or the
+// cursor moving; one that comes back is read, with a fresh hit, at the next update.
+TEST_F(InputDevice, UnpluggedUnitsAreReleasedAndAReturningPadIsReadAtOnce) {
   ScriptedHost::Pad first, second;
+  first.x[0] = -1.0f;
+  first.y[0] = 1.0f;
+  first.pressed = {9};
   second.pressed = {0, 31};
   host_.pads = {first, second};
   ox_input_device->p_BeginUpdate();
@@ -267,10 +272,24 @@ TEST_F(InputDevice, ButtonsOfAUnitNoLongerPolledStayDown) {
   EXPECT_EQ(ox_input_KeyDown(256 + 32 + 31), 1);
   ox_input_device->p_EndUpdate();
 
-  host_.pads.pop_back();  // unplugged
+  host_.pads.pop_back();  // the second pad unplugged
   ox_input_device->p_BeginUpdate();
-  EXPECT_EQ(ox_input_JoyDown(0, 1), 1);
-  EXPECT_EQ(ox_input_JoyHit(0, 1), 0);
+  EXPECT_EQ(ox_input_JoyDown(0, 1), 0);
+  EXPECT_EQ(ox_input_KeyDown(256 + 32 + 31), 0);
+  EXPECT_EQ(ox_input_JoyDown(9, 0), 1) << "the first pad is still there";
+  ox_input_device->p_EndUpdate();
+
+  host_.pads.clear();  // and the first
+  ox_input_device->p_BeginUpdate();
+  EXPECT_EQ(ox_input_JoyDown(9, 0), 0);
+  EXPECT_EQ(ox_input_JoyX(0, 0), 0.0f);
+  EXPECT_EQ(ox_input_JoyY(0, 0), 0.0f);
+  ox_input_device->p_EndUpdate();
+
+  host_.pads = {first};  // plugged in again during play
+  ox_input_device->p_BeginUpdate();
+  EXPECT_EQ(ox_input_JoyHit(9, 0), 1);
+  EXPECT_EQ(ox_input_JoyX(0, 0), -1.0f);
 }
 
 TEST_F(InputDevice, KeyboardSwitchReachesTheHost) {

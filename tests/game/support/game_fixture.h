@@ -29,7 +29,9 @@ class TestClock : public OxLoopPlatform {
 };
 
 // The host as the tests see it: the desktop host's files and sound loading, with the test
-// clock, a device size the test sets, data read from the build's data folder and no pads.
+// clock, a device size the test sets, data read from the build's data folder, and no pads
+// unless a test turns on `readPads` (the desktop host's own polling, from the joystick source
+// the test sets).
 class TestHost : public OxGlfwGame {
  public:
     TestClock clock;
@@ -39,7 +41,11 @@ class TestHost : public OxGlfwGame {
     TestHost();
     int GetDeviceWidth() override { return deviceWidth; }
     int GetDeviceHeight() override { return deviceHeight; }
-    bool PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) override { return false; }
+    bool readPads = false;
+    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                      Array<bool> buttons) override {
+        return readPads && OxGlfwGame::PollJoystick(port, joyx, joyy, joyz, buttons);
+    }
     void MarkStarted() { _started = true; }
     void SetBaseDir(String dir) { _baseDir = dir; }
 };

@@ -28,15 +28,18 @@ inline constexpr char kHelpText[] =
     "  F4                          quit\n"
     "Mouse: click the play icon to start; drag a tile onto a neighbouring cell to\n"
     "push it; click the pause icon in the top left corner to pause.\n"
-    "Game pads (up to four): the pad or left stick moves, hold A or B to push,\n"
-    "Start pauses a game.\n"
+    "Game pads (up to four): the d-pad or left stick moves, hold A or B and push a\n"
+    "direction to push, A chooses in the menus, Start or Back pauses a game. Extra\n"
+    "pad mappings are read from gamecontrollerdb.txt beside .tarnstate and from\n"
+    "SDL_GAMECONTROLLERCONFIG.\n"
     "\n"
     "Scores and settings are kept in the file .tarnstate in the directory the game\n"
     "is started from.\n"
     "\n"
     "Options:\n"
     "  --help     show this text and exit\n"
-    "  --version  show the version and exit\n";
+    "  --version  show the version and exit\n"
+    "  --pads     list the game pads and show live what the game reads from them\n";
 
 inline constexpr char kNoDisplayLine[] =
     "Quadrant Rush needs a graphical display: DISPLAY is not set.";

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "host/isolated_decode.h"
+#include "host/pad_mappings.h"
 
 extern char** environ;
 
@@ -441,6 +442,7 @@ int OxTarnGame::Main(int argc, const char** argv, Factory make) {
     std::fflush(stdout);
     std::exit(-1);
   }
+  LoadPadMappings(stderr);
   OxTarnGame* game = make ? make() : new OxTarnGame;
   try {
     ox_runtime_start(argc, const_cast<char**>(argv));

@@ -1,10 +1,15 @@
 // The program's own answers before any window: --help and --version print and end with status
-// 0 wherever they stand among the arguments, and without a display the program says so in one
-// line before the host's own message and ends with status -1 (255 to the shell).
+// 0 wherever they stand among the arguments, --pads reports that there are no pads, and without
+// a display the program says so in one line before the host's own message and ends with status
+// -1 (255 to the shell).
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "game/program_texts.h"
 #include "host/host_game.h"
+#include "host/pad_check.h"
 #include "support/game_process.h"
 #include "support/journey.h"
 
@@ -35,6 +40,8 @@ TEST(ProgramWithoutWindow, AnswersOptionsAndExplainsAMissingDisplay) {
        kStatusMinusOne},
       {"no display, unknown argument", {"--fullscreen"},
        std::string(kNoDisplayLine) + "\n" + OX_GLFW_INIT_FAILED + "\n", kStatusMinusOne},
+      {"pad check, no display", {kPadsOption},
+       std::string(kNoDisplayLine) + "\n" + OX_GLFW_INIT_FAILED + "\n", kStatusMinusOne},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -46,10 +53,24 @@ TEST(ProgramWithoutWindow, AnswersOptionsAndExplainsAMissingDisplay) {
   }
 }
 
+// The pad check runs before anything of the game: a copy of the program with no data folder
+// beside it answers too. This machine has no pads.
+TEST(ProgramWithoutWindow, PadCheckWithNoPadsSaysSoAndNeedsNoGameData) {
+  char pattern[] = "/tmp/qr-padcheck-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::filesystem::path dir = pattern;
+  const std::filesystem::path copy = dir / "quadrant-rush";
+  std::filesystem::copy_file(BuildProgram(), copy);
+  std::string out;
+  EXPECT_EQ(RunCommand({copy.string(), kPadsOption}, kRunPatience, &out, dir.string()), 0);
+  EXPECT_EQ(out, std::string(kNoPadsLine) + "\n");
+  std::filesystem::remove_all(dir);
+}
+
 TEST(ProgramWithoutWindow, HelpNamesTheKeysAndTheStateFile) {
   const std::string help = kHelpText;
   for (const char* needed : {".tarnstate", "arrow keys", "F4", "F11", "Escape", "Mouse",
-                             "Game pads"})
+                             "Game pads", kPadsOption})
     EXPECT_NE(help.find(needed), std::string::npos) << needed;
 }
 

@@ -21,6 +21,10 @@ constexpr const char* kButtonNames[] = {"A",     "B",  "X",    "Y",     "LB", "R
 constexpr int kNamedButtons = sizeof kButtonNames / sizeof kButtonNames[0];
 static_assert(kNamedButtons == kJoyButtonGuide + 1, "one name per logical button the game reads");
 
+std::string Count(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 void ListJoysticks(FILE* out, int* count) {
   *count = 0;
   for (int joy = 0; joy < kJoyScanCount; ++joy) {
@@ -38,9 +42,10 @@ void ListJoysticks(FILE* out, int* count) {
       const char* padName = glfwGetGamepadName(jid);
       mapping = std::string("gamepad mapping \"") + (padName ? padName : "") + "\"";
     }
-    std::fprintf(out, "Joystick %d: %s\n  GUID %s, %s\n  %d axes, %d buttons, %d hats\n", joy,
-                 name ? name : "(no name)", guid ? guid : "(none)", mapping.c_str(), axes, buttons,
-                 hats);
+    std::fprintf(out, "Joystick %d: %s\n  GUID %s, %s\n  %s, %s, %s\n", joy,
+                 name ? name : "(no name)", guid ? guid : "(none)", mapping.c_str(),
+                 Count(axes, "axis", "axes").c_str(), Count(buttons, "button", "buttons").c_str(),
+                 Count(hats, "hat", "hats").c_str());
   }
   std::fflush(out);
 }
@@ -101,7 +106,8 @@ int RunPadCheck(FILE* out) {
     glfwTerminate();
     return 0;
   }
-  std::fprintf(out, "%s\n", kPadsLiveHint);
+  std::fprintf(out, kPadsLiveHint, kPadsLiveSeconds);
+  std::fprintf(out, "\n");
   const double end = glfwGetTime() + kPadsLiveSeconds;
   size_t shown = 0;
   while (glfwGetTime() < end) {

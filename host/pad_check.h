@@ -7,9 +7,10 @@
 inline constexpr char kPadsOption[] = "--pads";
 inline constexpr char kNoPadsLine[] = "No game pads found.";
 inline constexpr char kNoMappingText[] = "no mapping: read as a raw joystick";
-inline constexpr char kPadsLiveHint[] = "Press Enter to stop (it stops by itself after 30 seconds).";
+// Printed with the live line's time limit in seconds.
+inline constexpr char kPadsLiveHint[] = "Press Enter to stop (it stops by itself after %d seconds).";
 // How long the live line runs at most, and how often it is refreshed.
-inline constexpr double kPadsLiveSeconds = 30.0;
+inline constexpr int kPadsLiveSeconds = 30;
 inline constexpr int kPadsRefreshMs = 50;
 
 // Starts GLFW (and the player's mappings), lists the joysticks on out and, when there are any,

@@ -47,8 +47,8 @@ bool ReadMappingFile(const std::string& path, std::string* text, std::string* wh
   size_t got;
   while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) {
     text->append(block, got);
-    if (static_cast<long>(text->size()) > kPadMappingFileMax) {
-      *why = "larger than 16 MB";
+    if (static_cast<long>(text->size()) > (kPadMappingFileMaxMB << 20)) {
+      *why = "larger than " + std::to_string(kPadMappingFileMaxMB) + " MB";
       return false;
     }
   }
@@ -60,6 +60,10 @@ bool ReadMappingFile(const std::string& path, std::string* text, std::string* wh
 }
 
 }  // namespace
+
+std::string PadMappingTooLong() {
+  return "longer than " + std::to_string(kPadMappingLineMax) + " characters";
+}
 
 std::string PadMappingSkipped(const std::string& source, int line, const std::string& why) {
   return source + " line " + std::to_string(line) + ": gamepad mapping skipped (" + why + ")";
@@ -84,7 +88,7 @@ int AddPadMappings(const std::string& text, const std::string& source, FILE* err
 
     std::string why;
     if (line.size() > kPadMappingLineMax) {
-      why = kPadMappingTooLong;
+      why = PadMappingTooLong();
     } else if (!std::isxdigit(static_cast<unsigned char>(line[0]))) {
       why = kPadMappingNoGuid;  // GLFW would pass over it as if it were a comment
     } else {

@@ -9,14 +9,14 @@
 inline constexpr char kPadMappingFile[] = "gamecontrollerdb.txt";
 // One or more mapping lines, as other games read them.
 inline constexpr char kPadMappingVariable[] = "SDL_GAMECONTROLLERCONFIG";
-// A mapping file larger than this is not read (the community database is well under 1 MB).
-inline constexpr long kPadMappingFileMax = 16L << 20;
+// A mapping file larger than this many MB is not read (the community database is well under 1).
+inline constexpr long kPadMappingFileMaxMB = 16;
 // GLFW drops longer mapping lines without a word, so they are reported here.
 inline constexpr size_t kPadMappingLineMax = 1023;
 
 // Why a line was skipped, when GLFW gave no reason of its own.
-inline constexpr char kPadMappingTooLong[] = "longer than 1023 characters";
 inline constexpr char kPadMappingNoGuid[] = "a mapping starts with the pad's 32-digit GUID";
+std::string PadMappingTooLong();
 
 // The one line printed on standard error for a skipped mapping line.
 std::string PadMappingSkipped(const std::string& source, int line, const std::string& why);

@@ -83,10 +83,10 @@ TEST_F(PadMappings, LinesGlfwWouldPassOverWithoutAWordAreNamedToo) {
   const struct {
     const char* what;
     std::string line;
-    const char* reason;
+    std::string reason;
   } cases[] = {
       {"no GUID first", "Test Pad,a:b0,b:b1,platform:Linux,", kPadMappingNoGuid},
-      {"too long", std::string(kValid) + std::string(1100, 'x'), kPadMappingTooLong},
+      {"too long", std::string(kValid) + std::string(kPadMappingLineMax, 'x'), PadMappingTooLong()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

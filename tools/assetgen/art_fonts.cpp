@@ -3,22 +3,33 @@
 #include "art.h"
 #include "shapes.h"
 
+#include <algorithm>
+
 namespace assetgen {
 
 namespace {
 
-// Layout the game's text drawer expects from the glyph run.
+// Layout the game's text drawer expects from the glyph run. Each frame is drawn centred
+// on the pen, and the pen then advances by the glyph's advance, so a glyph owns the
+// columns from kSlotLeft to kSlotLeft + its advance of its 16-unit cell: whatever it
+// inks outside them (face, rim or shadow) would overlap its neighbour.
 constexpr int kFirstChar = 32;        // frame n shows character n + 32
 constexpr int kLastTextFrame = 94;    // character 126; frame 95 (DEL) stays empty
 constexpr float kAdvance = 7.0f;      // units the text drawer advances per glyph
-constexpr float kSlotLead = 3.5f;     // units of a glyph's slot before its pen position
+constexpr float kSlotLeft = 3.0f;     // units of the cell left of a glyph's slot (the pen is at 8)
+constexpr float kNumberRoom = 6.0f;   // ink width of digits and the space: a score's last digit
+                                      // then ends one unit right of its pen
 constexpr float kButtonAdvance = 11;  // advance of a button glyph (7 + its spacing of 4)
 constexpr float kCapHeight = 9.0f;    // capital height in units (lines are 10 high)
 constexpr float kBaseline = 12.25f;   // baseline in units from the cell top
 constexpr float kSqueeze = 0.72f;     // horizontal squeeze of the face, for 7-unit glyphs
-constexpr float kInkGap = 0.8f;       // least clear space between neighbouring glyphs
 constexpr float kOutline = 0.5f;      // dark rim around each glyph, units
-constexpr float kShadowOffset = 1.0f; // drop shadow offset right and down, units
+constexpr float kShadowX = 0.5f;      // drop shadow offset right, units (whole pixels only)
+constexpr float kShadowY = 1.0f;      // and down
+constexpr float kFaint = 1.0f / 255;  // coverage that still shows in the picture
+constexpr float kSqueezeStep = 0.96f; // the next narrower face tried when one does not fit
+constexpr float kLeastSqueeze = 0.25f; // below this the last face tried is clipped to its room
+constexpr int kPlacements = 4;        // sub-pixel placements tried for each squeeze
 constexpr float kSmallGamma = 0.6f;   // coverage curve that firms up level-1 strokes
 const Rgba kShadow = rgb(0, 0, 24, 0.8f);
 const Rgba kRim = rgb(10, 10, 30, 0.9f);
@@ -34,42 +45,93 @@ float advanceAdjust(int c) {
     }
 }
 
-// Centre of a glyph's ink across its cell, so slots of consecutive glyphs abut.
-float inkCentreX(const Pen& pen, float advance) { return pen.centre().x + advance / 2 - kSlotLead; }
+// Units of its slot a character's ink may cover, from the slot's left edge. Digits and
+// the space take one unit less than their advance, so right-aligned numbers end clear of
+// the screen edge they are aligned to.
+float inkRoom(int c) {
+    float advance = kAdvance + advanceAdjust(c);
+    return (c == ' ' || (c >= '0' && c <= '9')) ? std::min(advance, kNumberRoom) : advance;
+}
 
-// Paints a silhouette as a glyph: soft drop shadow, dark rim, then the white face.
-// At level 1 strokes are one or two pixels wide, and their part-covered edges would
-// mix with the rim into grey, so there the face is firmed up first.
-void paintShadowed(Pen& pen, const Mask& glyph) {
-    int l = pen.level();
-    Mask face = l == 1 ? glyph.firmed(kSmallGamma) : glyph;
-    Mask shadow = face.dilated(kOutline * l).shifted(int(kShadowOffset * l), int(kShadowOffset * l)).blurred(l / 2);
-    pen.mask(shadow, kShadow);
-    pen.mask(face.dilated(kOutline * l), kRim);
-    pen.mask(face, kWhite);
+// Centre of a slot of the given advance across its cell, in units.
+float slotCentreX(float advance) { return kSlotLeft + advance / 2; }
+
+// A glyph's three layers: soft drop shadow, dark rim and the white face.
+struct GlyphLayers {
+    Mask shadow, rim, face;
+};
+
+// At level 1 strokes are one or two pixels wide, and their part-covered edges would mix
+// with the rim into grey, so there the face is firmed up first.
+GlyphLayers shadowLayers(const Mask& glyph, int level) {
+    Mask face = level == 1 ? glyph.firmed(kSmallGamma) : glyph;
+    Mask rim = face.dilated(kOutline * level);
+    Mask shadow = rim.shifted(int(kShadowX * level), int(kShadowY * level)).blurred(level / 2);
+    return {shadow, rim, face};
+}
+
+// The columns [x0, x1] where any layer shows; x1 < x0 when none does.
+void inkColumns(const GlyphLayers& g, int* x0, int* x1) {
+    *x0 = g.face.width();
+    *x1 = -1;
+    for (int y = 0; y < g.face.height(); ++y)
+        for (int x = 0; x < g.face.width(); ++x)
+            if (std::max({g.shadow.get(x, y), g.rim.get(x, y), g.face.get(x, y)}) >= kFaint) {
+                *x0 = std::min(*x0, x);
+                *x1 = std::max(*x1, x);
+            }
+}
+
+// Clears every column outside [x0, x1) of a mask.
+Mask keepColumns(const Mask& m, int x0, int x1) {
+    Mask out(m.width(), m.height());
+    for (int y = 0; y < m.height(); ++y)
+        for (int x = std::max(0, x0); x < std::min(m.width(), x1); ++x) out.set(x, y, m.get(x, y));
+    return out;
 }
 
 void paintTextGlyph(Pen& pen, int c, const Fonts& fonts) {
     const Typeface& face = fonts.sansBold;
-    int l = pen.level();
-    float em = kCapHeight / face.capHeight(1.0f) * l;
-    float advance = kAdvance + advanceAdjust(c);
-    float squeeze = kSqueeze;
-    float inkW = face.ink(c, em, squeeze).width() / l;
-    float room = advance - kInkGap;
-    if (inkW > room) squeeze *= room / inkW;
-    InkBox box = face.ink(c, em, squeeze);
-    float x = inkCentreX(pen, advance) * l - (box.x0 + box.x1) / 2;
-    Mask m = pen.blankMask();
-    face.drawGlyph(m, c, x, kBaseline * l, em, squeeze);
-    paintShadowed(pen, m);
+    const int l = pen.level();
+    const float em = kCapHeight / face.capHeight(1.0f) * l;
+    const int roomLeft = int(std::lround(kSlotLeft * l));
+    const int roomPx = int(std::lround(inkRoom(c) * l));
+    const float centre = (kSlotLeft + inkRoom(c) / 2) * l;
+
+    // The widest face whose face, rim and shadow together fit the room: squeezes are
+    // tried from the face's own width down, each at a few sub-pixel placements, since
+    // where the stems fall on the pixel grid decides how far the rim spreads.
+    GlyphLayers layers{pen.blankMask(), pen.blankMask(), pen.blankMask()};
+    int x0 = 0, x1 = -1;
+    bool fits = false;
+    for (float squeeze = kSqueeze; !fits && squeeze >= kLeastSqueeze; squeeze *= kSqueezeStep) {
+        InkBox box = face.ink(c, em, squeeze);
+        for (int k = 0; k < kPlacements && !fits; ++k) {
+            Mask m = pen.blankMask();
+            float x = std::floor(centre - box.width() / 2) + float(k) / kPlacements - box.x0;
+            face.drawGlyph(m, c, x, kBaseline * l, em, squeeze);
+            layers = shadowLayers(m, l);
+            inkColumns(layers, &x0, &x1);
+            fits = x1 - x0 + 1 <= roomPx;
+        }
+    }
+    // Centre the ink in its room by whole pixels, and keep nothing outside the room.
+    if (x1 >= x0) {
+        int shift = roomLeft + (roomPx - (x1 - x0 + 1)) / 2 - x0;
+        layers.shadow = layers.shadow.shifted(shift, 0);
+        layers.rim = layers.rim.shifted(shift, 0);
+        layers.face = layers.face.shifted(shift, 0);
+    }
+    pen.mask(keepColumns(layers.shadow, roomLeft, roomLeft + roomPx), kShadow);
+    pen.mask(keepColumns(layers.rim, roomLeft, roomLeft + roomPx), kRim);
+    pen.mask(keepColumns(layers.face, roomLeft, roomLeft + roomPx), kWhite);
 }
 
 // ----- button glyphs -------------------------------------------------------------
 
 enum class Pad { Neutral, Up, Down, Left, Right };
 
-Vec2 buttonCentre(const Pen& pen) { return {inkCentreX(pen, kButtonAdvance), pen.centre().y}; }
+Vec2 buttonCentre(const Pen& pen) { return {slotCentreX(kButtonAdvance), pen.centre().y}; }
 
 // Text whose ink is centred on c, with capital height h units, as a mask.
 Mask letterMask(const Pen& pen, const Typeface& face, const std::string& text, Vec2 c, float h) {

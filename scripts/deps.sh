@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libgc-dev libsdl2-dev curl
   xvfb xauth xdotool desktop-file-utils
   clang-14 libclang-rt-14-dev
+  dpkg-dev lintian appstream groff-base gzip
 )
 
 missing=()

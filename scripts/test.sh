@@ -24,4 +24,6 @@ run_ctest "$top/build" || status=1
 echo "== tests: sanitizer build (unit and integration suites) =="
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   run_ctest "$top/build-asan" -LE e2e || status=1
+echo "== package: build, lintian, validators, the installed command =="
+bash "$top/tests/package/check_package.sh" "$top/build-package" || status=1
 exit $status

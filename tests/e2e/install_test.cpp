@@ -1,8 +1,8 @@
 // Installed like other games: `cmake --install` under a temporary prefix gives bin/quadrant-rush
-// (a link to the program in its own folder, beside a link to its data), a valid desktop entry
-// and the icon in the hicolor theme; the installed program, started from another directory,
-// finds its data through its real path and keeps its state in that directory. A DESTDIR
-// install puts the same tree inside the staging folder only.
+// (the command that starts the program in its own folder, beside a link to its data), a valid
+// desktop entry and the icon in the hicolor theme; the installed command, started from another
+// directory, finds its data and keeps its state in the player's data folder, taking over an
+// older ~/.tarnstate once. A DESTDIR install puts the same tree inside the staging folder only.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,12 +29,15 @@ constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 constexpr int kIconSide = 256;  // the icon's folder in the theme is named for its size
 
 // Where each part lands, relative to the prefix.
-constexpr char kBinLink[] = "bin/quadrant-rush";
+constexpr char kBinLink[] = "bin/quadrant-rush";  // the command
+constexpr char kStateFolder[] = ".local/share/quadrant-rush";  // under HOME, without XDG_DATA_HOME
 constexpr char kProgram[] = "libexec/quadrant-rush/quadrant-rush";
 constexpr char kDataLink[] = "libexec/quadrant-rush/data";
 constexpr char kData[] = "share/quadrant-rush/data";
 constexpr char kDesktopEntry[] = "share/applications/quadrant-rush.desktop";
 constexpr char kIcon[] = "share/icons/hicolor/256x256/apps/quadrant-rush.png";
+constexpr char kManualPage[] = "share/man/man6/quadrant-rush.6.gz";
+constexpr char kMetainfo[] = "share/metainfo/org.quadrantrush.QuadrantRush.metainfo.xml";
 
 int Install(const std::string& prefix, const std::vector<std::string>& env = {}) {
   std::string out;
@@ -65,16 +68,16 @@ class Installed : public Journey {
  protected:
   // The layout under `root` (the prefix, or the prefix inside a staging folder).
   void ExpectLayout(const std::string& root) {
-    EXPECT_TRUE(fs::is_symlink(root + "/" + kBinLink));
-    EXPECT_TRUE(fs::read_symlink(root + "/" + kBinLink).is_relative());
-    EXPECT_EQ(RealPath(root + "/" + kBinLink), RealPath(root + "/" + kProgram));
+    EXPECT_EQ(access((root + "/" + kBinLink).c_str(), X_OK), 0);
     EXPECT_EQ(access((root + "/" + kProgram).c_str(), X_OK), 0);
+    EXPECT_TRUE(fs::is_regular_file(root + "/" + kManualPage));
+    EXPECT_TRUE(fs::is_regular_file(root + "/" + kMetainfo));
     EXPECT_TRUE(fs::read_symlink(root + "/" + kDataLink).is_relative());
     EXPECT_EQ(RealPath(root + "/" + kDataLink), RealPath(root + "/" + kData));
     // The whole data folder, and nothing of the build's own bookkeeping.
     for (const auto& f : fs::recursive_directory_iterator(BuildData())) {
       const std::string rel = fs::relative(f.path(), BuildData()).string();
-      if (rel == ".generated") {
+      if (rel == ".generated" || rel.rfind("icons", 0) == 0) {
         EXPECT_FALSE(fs::exists(root + "/" + kData + "/" + rel));
       } else {
         EXPECT_TRUE(fs::exists(root + "/" + kData + "/" + rel)) << rel;
@@ -106,24 +109,42 @@ TEST_F(Installed, UnderAPrefixItStartsFromAnotherDirectoryWithItsData) {
   ExpectLayout(prefix);
   ASSERT_FALSE(HasFatalFailure());
 
-  // Started through bin/ from elsewhere: the menu's images are there, so the data was found.
-  const std::string elsewhere = workdir_ + "/home";
+  // Started through bin/ from elsewhere, with an older state in the home folder: the menu's
+  // images are there, so the data was found, and the older state is taken over.
+  const std::string home = workdir_ + "/home";
+  const std::string elsewhere = workdir_ + "/elsewhere";
   fs::create_directories(elsewhere);
-  Start(prefix + "/" + kBinLink, elsewhere);
+  fs::create_directories(home);
+  StateValues older;
+  older.Top(kNormal, 0) = 4321;
+  older.Last(kNormal, 0) = 4321;
+  ASSERT_TRUE(WriteFile(home + "/.tarnstate", ComposeState(older)));
+  KeepOutput();
+  ++runs_;
+  ASSERT_TRUE(game_.Start(prefix + "/" + kBinLink, elsewhere, {},
+                          Artifact("stderr-" + std::to_string(runs_) + ".txt"),
+                          {"HOME=" + home, "XDG_DATA_HOME"}));
+  ASSERT_TRUE(FindWindow(kStartPatience));
   ASSERT_TRUE(game_.WaitForLine(kMsgHighscoresLoaded, kStartPatience));
   ASSERT_FALSE(WaitFor("installed menu", [](const Shot& s, const View& v) {
-                 return LooksLikeMenu(s, v) && SelectedDifficulty(s, v) == kNormal;
+                 return LooksLikeMenu(s, v) && SelectedDifficulty(s, v) == kNormal &&
+                        TopListFirstDigits(s, v) == Digits(4321);
                }, kStartPatience).Empty());
 
-  // Its state goes to the directory it was started from.
+  // Its state is kept in the data folder under HOME, not where it was started.
+  const std::string kept = home + "/" + kStateFolder + "/.tarnstate";
   screen_.TakeFocus();
   std::optional<std::string> state;
-  for (auto until = Clock::now() + kScreenPatience; !state && Clock::now() < until;) {
-    state = ReadFile(elsewhere + "/.tarnstate");
-    if (!state) std::this_thread::sleep_for(kFilePoll);
+  for (auto until = Clock::now() + kScreenPatience; Clock::now() < until;) {
+    state = ReadFile(kept);
+    if (state && *state != ComposeState(older)) break;  // saved again by the game
+    std::this_thread::sleep_for(kFilePoll);
   }
-  ASSERT_TRUE(state) << "no state saved in the starting directory";
-  EXPECT_TRUE(ParseState(*state));
+  ASSERT_TRUE(state) << "no state in " << kept;
+  std::optional<ReadState> read = ParseState(*state);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->values.Top(kNormal, 0), 4321);
+  EXPECT_FALSE(fs::exists(elsewhere + "/.tarnstate"));
   EXPECT_FALSE(fs::exists(prefix + "/" + fs::path(kProgram).parent_path().string() + "/.tarnstate"));
   screen_.RequestClose(window_);
   EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
@@ -140,6 +161,13 @@ TEST_F(Installed, WithDestdirEverythingStaysInTheStagingFolder) {
   std::string out;
   EXPECT_EQ(RunCommand({stage + prefix + "/" + kBinLink, "--version"}, kInstallPatience, &out), 0);
   EXPECT_EQ(out, std::string(kVersionLine) + "\n");
+  // Its help names where the state is kept, and asking for it makes no folder.
+  const std::string home = workdir_ + "/home";
+  out.clear();
+  EXPECT_EQ(RunCommand({stage + prefix + "/" + kBinLink, "--help"}, kInstallPatience, &out, "",
+                       {"HOME=" + home, "XDG_DATA_HOME"}), 0);
+  EXPECT_NE(out.find(home + "/" + kStateFolder + "/.tarnstate"), std::string::npos) << out;
+  EXPECT_FALSE(fs::exists(home));
 }
 
 }  // namespace

@@ -266,12 +266,43 @@ TEST(DataFonts, DefaultFontIsAPaddedStripOf96Glyphs) {
     EXPECT_EQ(inkedPixels(p, {0, 0, w, p.height}, 1), 0) << "space";
 }
 
-TEST(DataImages, DesktopIconIsASquarePicture) {
-    Picture p;
-    ASSERT_TRUE(readPicture(dataPath("icon.png"), p));
-    EXPECT_EQ(p.width, 256);
-    EXPECT_EQ(p.height, 256);
-    EXPECT_GT(inkedPixels(p, {0, 0, p.width, p.height}), p.width * p.height / 2);
+// The desktop icon, one picture per size of the icon theme, in the theme's own folders.
+const int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256, 512};
+constexpr int kPixelIconLargest = 32;  // sizes drawn on the pixel grid, tile edge on pixel edge
+
+std::string iconPath(int size) {
+    const std::string side = std::to_string(size);
+    return dataPath("icons/hicolor/" + side + "x" + side + "/apps/quadrant-rush.png");
+}
+
+TEST(DataImages, DesktopIconIsASquareOfItsSizeWithClearCorners) {
+    for (int size : kIconSizes) {
+        Picture p;
+        ASSERT_TRUE(readPicture(iconPath(size), p)) << iconPath(size);
+        EXPECT_EQ(p.width, size);
+        EXPECT_EQ(p.height, size);
+        EXPECT_GT(inkedPixels(p, {0, 0, p.width, p.height}), size * size / 2) << size;
+        for (int corner = 0; corner < 4; ++corner)
+            EXPECT_EQ(p.alpha(corner % 2 ? size - 1 : 0, corner / 2 ? size - 1 : 0), 0) << size << " corner " << corner;
+    }
+}
+
+// The small sizes are drawn for their pixels, not shrunk from a large picture: the two
+// columns between the left and the right tiles are the dark blue back from the top tile row
+// to the bottom one, where a shrunk picture melts the tiles into each other.
+TEST(DataImages, SmallDesktopIconsKeepTheirTilesApart) {
+    auto isBack = [](const uint8_t* px) { return px[3] == 255 && px[2] > 2 * px[0] && px[2] > 2 * px[1]; };
+    for (int size : kIconSizes) {
+        if (size > kPixelIconLargest) continue;
+        Picture p;
+        ASSERT_TRUE(readPicture(iconPath(size), p)) << iconPath(size);
+        for (int y = size / 4; y <= size - size / 4; ++y) {
+            if (y > size / 2 - 2 && y <= size / 2) continue;  // the gap between the tile rows
+            EXPECT_TRUE(isBack(p.pixel(size / 2 - 1, y))) << size << " row " << y;
+            EXPECT_TRUE(isBack(p.pixel(size / 2, y))) << size << " row " << y;
+            EXPECT_FALSE(isBack(p.pixel(size / 2 - 2, y))) << size << " row " << y << ": the tile's own edge";
+        }
+    }
 }
 
 }  // namespace

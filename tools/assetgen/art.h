@@ -63,7 +63,13 @@ constexpr float kTileCell = 36.0f;  // units of the board picture's cells
 
 // The default font: one strip of 96 glyphs, each cell with a clear column left and right.
 Canvas renderDefaultFont(const Fonts& fonts);
-// The desktop entry's icon.
-Canvas renderDesktopIcon(const Fonts& fonts);
+// The colour of tile kind 0..6, and the distance to its symbol around the centre c of a
+// 36-unit cell.
+Rgba tileColour(int kind);
+float tileSymbolDistance(int kind, Vec2 c, Vec2 p);
+
+// The desktop entry's icon, drawn at each of its sizes (pixels, square) on its own.
+const std::vector<int>& desktopIconSizes();
+Canvas renderDesktopIcon(int size);
 
 }  // namespace assetgen

@@ -205,22 +205,69 @@ void paintMenuArt(Pen& pen, int frame, const Fonts&) {
     }
 }
 
-Canvas renderDesktopIcon(const Fonts&) {
-    constexpr int kSize = 256;  // icon size in pixels
-    Canvas canvas(kSize, kSize);
-    Pen pen(canvas, 0, 0, float(kSize), float(kSize), 1);
+const std::vector<int>& desktopIconSizes() {
+    static const std::vector<int> kSizes = {16, 24, 32, 48, 64, 128, 256, 512};
+    return kSizes;
+}
+
+namespace {
+
+constexpr int kDetailedIconSize = 48;       // from this size on, the tiles show their full faces
+constexpr float kIconUnits = 256.0f;        // the detailed drawing's units across
+const int kIconKinds[4] = {0, 2, 3, 6};     // the four tiles, left to right, top to bottom
+
+// The emblem with full tile faces, laid out in 256 units and drawn at the icon's own size.
+Canvas detailedIcon(int size) {
+    Canvas canvas(size, size);
+    float ppu = size / kIconUnits;
+    Pen pen(canvas, 0, 0, kIconUnits, kIconUnits, ppu);
     Vec2 c = pen.centre();
     auto back = roundBox(c, {120, 120}, 40);
-    pen.fill(grow(back, 2), kNavy);
+    float rim = std::max(2.0f, 1.0f / ppu);  // never thinner than a pixel
+    pen.fill(grow(back, rim), kNavy);
     pen.fill(back, vertical(rgb(50, 70, 160), rgb(20, 24, 70), c.y - 120, c.y + 120));
     pen.fill(intersect(back, circle(c + Vec2{0, -220}, 200)), withAlpha(kWhite, 0.12f), 1.0f);
-    const int kinds[4] = {0, 2, 3, 6};
     for (int i = 0; i < 4; ++i) {
         Vec2 at = c + Vec2{(i % 2 ? 3.0f : -93.0f), (i / 2 ? 3.0f : -93.0f)};
         Pen tile = pen.sub(at, kTileCell, kTileCell, 90.0f / kTileCell);
-        paintTileFace(tile, kinds[i]);
+        paintTileFace(tile, kIconKinds[i]);
     }
     return canvas;
 }
+
+// The emblem on the pixel grid, for sizes where a tile is a handful of pixels: every tile
+// edge falls on a pixel edge, so the tiles and the gaps between them stay crisp; each tile is
+// one colour with a dark rim and a light top row, and from 24 pixels on carries its symbol.
+Canvas pixelIcon(int size) {
+    Canvas canvas(size, size);
+    Pen pen(canvas, 0, 0, float(size), float(size), 1.0f);  // one unit is one pixel
+    Vec2 c = pen.centre();
+    const float half = size * 0.5f;
+    pen.fill(roundBox(c, {half, half}, size * 0.2f), kNavy);
+    pen.fill(roundBox(c, {half - 1, half - 1}, size * 0.2f - 1),
+             vertical(rgb(50, 70, 160), rgb(20, 24, 70), 1, float(size - 1)));
+    const int pad = std::max(2, int(std::lround(size / 10.0f)));  // edge to the first tile
+    constexpr int kGap = 2;                                        // between two tiles
+    const int side = (size - 2 * pad - kGap) / 2;
+    for (int i = 0; i < 4; ++i) {
+        const float x0 = float(pad + (i % 2) * (side + kGap)), y0 = float(pad + (i / 2) * (side + kGap));
+        const Rgba base = tileColour(kIconKinds[i]);
+        const Vec2 mid{x0 + side * 0.5f, y0 + side * 0.5f};
+        const float h = side * 0.5f;
+        pen.fill(roundBox(mid, {h, h}, 1.0f), lighten(base, -0.62f));
+        pen.fill(roundBox(mid, {h - 1, h - 1}, 0.0f), lighten(base, -0.08f));
+        pen.fill(roundBox({mid.x, y0 + 1.5f}, {h - 1, 0.5f}, 0.0f), lighten(base, 0.4f));
+        if (size >= 24) {
+            Pen cell = pen.sub({x0, y0}, kTileCell, kTileCell, side / kTileCell);
+            Vec2 cc = cell.centre();
+            cell.fill([&](Vec2 p) { return tileSymbolDistance(kIconKinds[i], cc, p); }, kWhite);
+        }
+    }
+    return canvas;
+}
+
+}  // namespace
+
+Canvas renderDesktopIcon(int size) { return size < kDetailedIconSize ? pixelIcon(size) : detailedIcon(size); }
 
 }  // namespace assetgen

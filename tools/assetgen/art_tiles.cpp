@@ -57,6 +57,9 @@ float symbolDistance(int kind, Vec2 c, Vec2 p) {
 
 }  // namespace
 
+Rgba tileColour(int kind) { return kTileColours[kind]; }
+float tileSymbolDistance(int kind, Vec2 c, Vec2 p) { return symbolDistance(kind, c, p); }
+
 void paintTileFace(Pen& pen, int kind) {
     Vec2 c = pen.centre();
     Rgba base = kTileColours[kind];

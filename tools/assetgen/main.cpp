@@ -105,7 +105,9 @@ int main(int argc, char** argv) {
     }
     const std::vector<SheetLayout>& sheets = imageCatalogue();
     std::vector<Canvas> firstLevel(sheets.size(), Canvas(0, 0));  // kept for the contact sheet
-    Canvas defaultFont(0, 0), icon(0, 0);
+    Canvas defaultFont(0, 0);
+    const std::vector<int>& iconSizes = desktopIconSizes();
+    std::vector<Canvas> icons(iconSizes.size(), Canvas(0, 0));
     std::vector<Job> jobs;
     for (size_t s = 0; s < sheets.size(); ++s) {
         for (const Level& level : levels()) {
@@ -121,10 +123,15 @@ int main(int argc, char** argv) {
                         defaultFont = renderDefaultFont(fonts);
                         return writePicture(defaultFont, file);
                     }});
-    jobs.push_back({out / "icon.png", [&](const fs::path& file) {
-                        icon = renderDesktopIcon(fonts);
-                        return writePicture(icon, file);
-                    }});
+    // The icons in the desktop theme's own layout, so they are installed as they stand.
+    for (size_t i = 0; i < iconSizes.size(); ++i) {
+        const std::string side = std::to_string(iconSizes[i]);
+        jobs.push_back({out / "icons/hicolor" / (side + "x" + side) / "apps/quadrant-rush.png",
+                        [&, i](const fs::path& file) {
+                            icons[i] = renderDesktopIcon(iconSizes[i]);
+                            return writePicture(icons[i], file);
+                        }});
+    }
     for (const SoundFile& sound : soundFiles())
         jobs.push_back({out / sound.name, [&sound](const fs::path& file) {
                             return prepare(file) && sound.write(file.string());
@@ -138,7 +145,8 @@ int main(int argc, char** argv) {
         sheet.add(sheets[s].name, firstLevel[s], sheets[s].cellW, sheets[s].cellH, sheets[s].frames, sheets[s].columns);
     sheet.add("loom_font", defaultFont, defaultFont.width() / kDefaultFontGlyphs, defaultFont.height(),
               kDefaultFontGlyphs, kDefaultFontGlyphs);
-    sheet.add("icon", icon, icon.width(), icon.height(), 1, 1);
+    for (size_t i = 0; i < iconSizes.size(); ++i)
+        sheet.add("icon " + std::to_string(iconSizes[i]), icons[i], iconSizes[i], iconSizes[i], 1, 1);
 
     fs::path sheetPath(opt.sheet);
     if (!writePicture(sheet.render(fonts), sheetPath)) {

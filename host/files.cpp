@@ -249,7 +249,7 @@ unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, i
   // The decoder runs in the decoding process, so that a damaged picture that crashes it costs
   // only that picture (see host/isolated_decode.h).
   OxDecoded image;
-  const bool decoded = ox_decode_isolated(DecodePicture, f, static_cast<size_t>(OX_MAX_IMAGE_BYTES), &image);
+  const bool decoded = ox_decode_isolated(DecodePicture, f, OX_PICTURE_REPLY, &image);
   std::fclose(f);
   if (!decoded) return nullptr;
   *width = image.info[0];

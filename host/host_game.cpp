@@ -11,6 +11,7 @@
 #include <ctime>
 #include <thread>
 
+#include "host/files.h"
 #include "host/isolated_decode.h"
 
 extern char** environ;
@@ -436,6 +437,8 @@ void OxGlfwGame::RunLoop() {
 int OxTarnGame::Main(int argc, const char** argv, Factory make) {
   // Forked now, before the window system and GL are loaded, the decoding process is a small copy.
   ox_decode_server_start();
+  // Saves of earlier runs that were killed mid-write left their private files behind.
+  ox_state_RemoveLeftoverSaves();
   if (!glfwInit()) {
     std::puts(OX_GLFW_INIT_FAILED);
     std::fflush(stdout);

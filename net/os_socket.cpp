@@ -149,6 +149,7 @@ bool OxSocket::Open(int protocol) {
     return false;
   }
   _proto = protocol;
+  _shut.store(false, std::memory_order_release);  // a new handle: its connects may run
   return true;
 }
 

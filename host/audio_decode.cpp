@@ -28,8 +28,6 @@ constexpr int kBitsPerByte = 8;
 constexpr int kOggFrameRoom = 4096;
 // 16-bit samples out of the Vorbis decoder.
 constexpr int kOggBytesPerSample = 2;
-// Most PCM bytes one Ogg file may decode to: 25 minutes of 44.1 kHz stereo.
-constexpr size_t kMaxOggPcmBytes = 256u * 1024 * 1024;
 
 const char kRiffTag[] = "RIFF";
 const char kWaveTag[] = "WAVE";
@@ -231,7 +229,7 @@ unsigned char* DecodeOGG(FILE* f, int* length, int* channels, int* format, int* 
   while (pcm) {
     if (filled + chans * kOggFrameRoom > capacity) {
       capacity *= 2;
-      if (capacity * sizeof(short) > kMaxOggPcmBytes) {  // more than any tune: a damaged stream
+      if (capacity * sizeof(short) > OX_MAX_OGG_PCM_BYTES) {  // more than any tune: a damaged stream
         std::free(pcm);
         pcm = nullptr;
         break;
@@ -283,7 +281,7 @@ bool DecodeOggFile(FILE* f, OxDecoded* out) {
 unsigned char* LoadOGG(FILE* f, int* length, int* channels, int* format, int* hertz) {
   if (!f) return nullptr;
   OxDecoded pcm;
-  const bool decoded = ox_decode_isolated(DecodeOggFile, f, kMaxOggPcmBytes, &pcm);
+  const bool decoded = ox_decode_isolated(DecodeOggFile, f, OX_OGG_REPLY, &pcm);
   if (!decoded) return nullptr;
   *length = pcm.info[0];
   *channels = pcm.info[1];

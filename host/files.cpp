@@ -2,7 +2,9 @@
 // and sounds, and the saved-state file, which is replaced atomically on every save.
 #include "host/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stb/stb_image.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "host/audio_decode.h"
@@ -141,6 +144,45 @@ unsigned char* OxGame::LoadData(String path, int* length) {
 
 // ---- Saved state ---------------------------------------------------------------------------------
 
+namespace {
+
+// The process id in a name of the form ".tarnstate.<pid>.tmp" (digits only, no sign, no leading
+// zero), or 0 when the name is not of that form.
+long LeftoverSavePid(const char* name) {
+  static const std::string kPrefix = std::string(OX_STATE_PATH + 2) + ".";  // without the "./"
+  static const std::string kSuffix = ".tmp";
+  const std::string text(name);
+  if (text.size() <= kPrefix.size() + kSuffix.size() || text.compare(0, kPrefix.size(), kPrefix) != 0 ||
+      text.compare(text.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
+    return 0;
+  }
+  const std::string digits = text.substr(kPrefix.size(), text.size() - kPrefix.size() - kSuffix.size());
+  if (digits.size() > 9 || digits[0] == '0') return 0;  // a pid is at most 2^22 on Linux
+  long pid = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    pid = pid * 10 + (c - '0');
+  }
+  return pid;
+}
+
+// A process that exists, whether or not it is ours to signal.
+bool ProcessExists(long pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
+
+}  // namespace
+
+void ox_state_RemoveLeftoverSaves() {
+  DIR* dir = opendir(".");
+  if (!dir) return;
+  while (dirent* entry = readdir(dir)) {
+    const long pid = LeftoverSavePid(entry->d_name);
+    if (pid <= 0 || pid == static_cast<long>(getpid()) || ProcessExists(pid)) continue;
+    struct stat st;
+    if (lstat(entry->d_name, &st) == 0 && S_ISREG(st.st_mode)) unlink(entry->d_name);
+  }
+  closedir(dir);
+}
+
 // The new text goes to a private file beside ".tarnstate", is flushed to disk, and is then renamed
 // over it: a crash, a kill or a full disk at any point leaves either the old state or the new one,
 // never a missing, empty or partial file.
@@ -249,7 +291,7 @@ unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, i
   // The decoder runs in the decoding process, so that a damaged picture that crashes it costs
   // only that picture (see host/isolated_decode.h).
   OxDecoded image;
-  const bool decoded = ox_decode_isolated(DecodePicture, f, static_cast<size_t>(OX_MAX_IMAGE_BYTES), &image);
+  const bool decoded = ox_decode_isolated(DecodePicture, f, OX_PICTURE_REPLY, &image);
   std::fclose(f);
   if (!decoded) return nullptr;
   *width = image.info[0];

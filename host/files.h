@@ -2,6 +2,9 @@
 // the real executable, and the saved-state file ".tarnstate" in the working directory.
 #pragma once
 
+#include <climits>
+
+#include "host/isolated_decode.h"
 #include "runtime/runtime.h"
 
 // The scheme and its three folders. A data path names a file in data/ beside the program.
@@ -18,6 +21,10 @@ inline constexpr char OX_EXTERNAL_DIR[] = "/external/";
 // the new one is on disk.
 inline constexpr char OX_STATE_PATH[] = "./.tarnstate";
 inline constexpr char OX_STATE_TEMP_FORMAT[] = "./.tarnstate.%ld.tmp";  // process id
+// Removes the private files of saves that were cut short (".tarnstate.<pid>.tmp" in the working
+// directory) whose process no longer exists; the file of a running process and every other name
+// stay. Run once at start-up, before the first save.
+void ox_state_RemoveLeftoverSaves();
 // SaveState's results.
 inline constexpr int OX_SAVE_OK = 0;
 inline constexpr int OX_SAVE_CANNOT_CREATE = -1;
@@ -28,6 +35,10 @@ inline constexpr int OX_FILE_BLOCK = 4096;
 // Most bytes an image may decode to (a 4096 x 4096 RGBA sheet, four times the largest the game
 // ships): a damaged or hostile header that claims more is refused before any pixel is decoded.
 inline constexpr long long OX_MAX_IMAGE_BYTES = 4096LL * 4096 * 4;
+// A picture as the decoding process must send it: width and height of at least one pixel, 1 to
+// 4 bytes per pixel, and exactly width x height x depth bytes within the limit above.
+inline constexpr OxReplyShape OX_PICTURE_REPLY = {
+    static_cast<size_t>(OX_MAX_IMAGE_BYTES), 3, {1, 1, 1, 0}, {INT_MAX, INT_MAX, 4, 0}};
 
 // A path the game gives becomes a data path unless it already has a scheme or drive prefix
 // ("x:/" with no "/" before the colon) or starts with "./" or "/".

@@ -9,8 +9,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 #include <thread>
 
+#include "host/files.h"
 #include "host/isolated_decode.h"
 #include "host/pad_mappings.h"
 
@@ -64,6 +66,11 @@ class GlfwLoopPlatform : public OxLoopPlatform {
 GlfwLoopPlatform glfw_loop_platform;
 
 }  // namespace
+
+GLFWwindow* OxLoopPlatform::OpenWindow(int width, int height, bool fullscreen) {
+  return glfwCreateWindow(width, height, OX_WINDOW_TITLE, fullscreen ? glfwGetPrimaryMonitor() : nullptr,
+                          nullptr);
+}
 
 // ---- OxGame: defaults ------------------------------------------------------------------------------
 
@@ -199,39 +206,58 @@ void OxGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
 
   GLFWmonitor* monitor = glfwGetPrimaryMonitor();
   const GLFWvidmode* desktop = monitor ? glfwGetVideoMode(monitor) : nullptr;
-  int desktopWidth = desktop ? desktop->width : 0;
-  int desktopHeight = desktop ? desktop->height : 0;
+  const bool reopening = _window != nullptr;
+  const WindowRequest previous = _windowRequest;
   if (_window) {
     glfwDestroyWindow(_window);
     _window = nullptr;
   }
 
+  const WindowRequest wanted{width, height, red, green, blue, alpha, depth, stencil, fullscreen};
+  if (OpenGlfwWindow(wanted, desktop)) return;
+  // A window that could not be opened at all ends the loop at its next test (and Run ends the
+  // program). One refused in a reopening gives the game the window it had back.
+  if (!reopening) return;
+  const auto describe = [](const WindowRequest& r) {
+    return std::to_string(r.width) + " x " + std::to_string(r.height) +
+           (r.fullscreen ? " full screen" : " windowed");
+  };
+  const std::string line = std::string(OX_WINDOW_REOPEN_FAILED) + " at " + describe(wanted) +
+                           "; keeping " + describe(previous);
+  oxPrint(String(line.c_str()));
+  if (OpenGlfwWindow(previous, desktop)) return;
+  oxPrint(String(OX_WINDOW_OPEN_FAILED));
+  glfwTerminate();
+  std::exit(-1);
+}
+
+bool OxGlfwGame::OpenGlfwWindow(const WindowRequest& r, const GLFWvidmode* desktop) {
   glfwDefaultWindowHints();
-  glfwWindowHint(GLFW_RED_BITS, red);
-  glfwWindowHint(GLFW_GREEN_BITS, green);
-  glfwWindowHint(GLFW_BLUE_BITS, blue);
-  glfwWindowHint(GLFW_ALPHA_BITS, alpha);
-  glfwWindowHint(GLFW_DEPTH_BITS, depth);
-  glfwWindowHint(GLFW_STENCIL_BITS, stencil);
+  glfwWindowHint(GLFW_RED_BITS, r.red);
+  glfwWindowHint(GLFW_GREEN_BITS, r.green);
+  glfwWindowHint(GLFW_BLUE_BITS, r.blue);
+  glfwWindowHint(GLFW_ALPHA_BITS, r.alpha);
+  glfwWindowHint(GLFW_DEPTH_BITS, r.depth);
+  glfwWindowHint(GLFW_STENCIL_BITS, r.stencil);
   glfwWindowHint(GLFW_REFRESH_RATE, OX_REFRESH_RATE);
   glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
 
-  _window = glfwCreateWindow(width, height, OX_WINDOW_TITLE, fullscreen ? monitor : nullptr,
-                             nullptr);
+  _window = _platform->OpenWindow(r.width, r.height, r.fullscreen);
   ++glfwGraphicsSeq;
-  // A window that could not be opened ends the loop at its next test.
   if (!_window) {
     _windowState = WindowState();
-    return;
+    return false;
   }
+  _windowRequest = r;
   glfwMakeContextCurrent(_window);
 
-  if (!fullscreen && desktop) {
-    glfwSetWindowPos(_window, (desktopWidth - width) / 2, (desktopHeight - height) / 2);
+  if (!r.fullscreen && desktop) {
+    glfwSetWindowPos(_window, (desktop->width - r.width) / 2, (desktop->height - r.height) / 2);
   }
   if (_swapInterval >= 0) glfwSwapInterval(_swapInterval);
   RegisterCallbacks();
   ReadWindowState();
+  return true;
 }
 
 void OxGlfwGame::ReadWindowState() {
@@ -437,6 +463,8 @@ void OxGlfwGame::RunLoop() {
 int OxTarnGame::Main(int argc, const char** argv, Factory make) {
   // Forked now, before the window system and GL are loaded, the decoding process is a small copy.
   ox_decode_server_start();
+  // Saves of earlier runs that were killed mid-write left their private files behind.
+  ox_state_RemoveLeftoverSaves();
   if (!glfwInit()) {
     std::puts(OX_GLFW_INIT_FAILED);
     std::fflush(stdout);

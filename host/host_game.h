@@ -7,6 +7,7 @@
 #include "runtime/runtime.h"
 
 struct GLFWwindow;
+struct GLFWvidmode;
 
 // Incremented every time a window (and with it a GL context) is opened; a surface whose texture
 // was made under another value must make it again.
@@ -31,6 +32,8 @@ inline constexpr int OX_MAX_VIDEO_MODES = 1024;
 // Messages the host prints, defined once.
 inline constexpr char OX_GLFW_INIT_FAILED[] = "glfwInit failed";
 inline constexpr char OX_WINDOW_OPEN_FAILED[] = "Window could not be opened";
+// The start of the line printed when a reopening is refused and the previous window comes back.
+inline constexpr char OX_WINDOW_REOPEN_FAILED[] = "Window could not be reopened";
 
 // Event kinds, the first argument of the delegate's event operations.
 class c_OxGameEvent {
@@ -85,10 +88,13 @@ class OxGlfwVideoMode : public Object {
 };
 
 // What the main loop needs from the window system. The window-system table is the production
-// one; a test supplies its own clock, sleep, event step and focus state.
+// one; a test supplies its own clock, sleep, event step and focus state, and may refuse windows.
 class OxLoopPlatform {
  public:
   virtual ~OxLoopPlatform() {}
+  // Opens a window (with the hints already set) on the primary monitor when fullscreen; null when
+  // the window system refuses it. Every table opens real windows unless it replaces this.
+  virtual GLFWwindow* OpenWindow(int width, int height, bool fullscreen);
   virtual double Time() = 0;               // seconds, monotonic
   virtual void Sleep(double seconds) = 0;  // only called with a positive delay
   virtual void SwapBuffers() = 0;
@@ -236,6 +242,15 @@ class OxGlfwGame : public OxGame {
   void RegisterCallbacks();
   // Asks the window system for the new window's size, focus and iconified state.
   void ReadWindowState();
+  // What a window was opened with, so that a refused reopening can give the old one back.
+  struct WindowRequest {
+    int width = 0, height = 0;
+    int red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
+    bool fullscreen = false;
+  };
+  // Opens the window r asks for (centred on the desktop when windowed) and makes it current;
+  // false, with no window, when the window system refuses it.
+  bool OpenGlfwWindow(const WindowRequest& r, const GLFWvidmode* desktop);
   // The program's own directory, without a trailing "/".
   static String ProgramDir();
 
@@ -245,6 +260,7 @@ class OxGlfwGame : public OxGame {
   String _internalDir;
   int _swapInterval = 1;
   GLFWwindow* _window = nullptr;
+  WindowRequest _windowRequest;  // of the open window
   WindowState _windowState;
   OxLoopPlatform* _platform;
 };

@@ -2,7 +2,8 @@
 // open file and a decoder over a socket, decodes, and sends back a header (success, the four
 // numbers, the size) and the bytes. A failed decode ends it (a damaged file may have leaked or
 // corrupted its heap); a crash, a silence or an oversized answer gets it killed; either way the
-// next request starts a fresh one.
+// next request starts a fresh one. Its replies are checked against what the caller expects before
+// a byte of them is used.
 #include "host/isolated_decode.h"
 
 #include <fcntl.h>
@@ -198,12 +199,13 @@ bool StartServer() {
   return true;
 }
 
-// One request to the running decoding process.
-bool Ask(OxDecoder decoder, FILE* f, long offset, size_t maxBytes, OxDecoded* result) {
+// One request to the running decoding process. The header is checked before any byte is read, so
+// a reply that claims a size of its own is never allocated or read past.
+bool Ask(OxDecoder decoder, FILE* f, long offset, const OxReplyShape& shape, OxDecoded* result) {
   if (!SendRequest(server_sock, Request{decoder, offset}, fileno(f))) return false;
   Header header{};
   if (!ReadAll(server_sock, &header, sizeof header, kSilenceMs)) return false;
-  if (header.ok != 1 || header.size > maxBytes) return false;
+  if (header.ok != 1 || !ox_reply_fits(shape, header.info, header.size)) return false;
   unsigned char* data = static_cast<unsigned char*>(std::malloc(header.size > 0 ? header.size : 1));
   if (!data || !ReadAll(server_sock, data, header.size, kSilenceMs)) {
     std::free(data);
@@ -217,12 +219,27 @@ bool Ask(OxDecoder decoder, FILE* f, long offset, size_t maxBytes, OxDecoded* re
 
 }  // namespace
 
+bool ox_reply_fits(const OxReplyShape& shape, const int info[4], unsigned long long size) {
+  if (shape.sizeFields < 1 || shape.sizeFields > 4) return false;
+  for (int i = 0; i < 4; ++i) {
+    if (info[i] < shape.low[i] || info[i] > shape.high[i]) return false;
+  }
+  unsigned long long product = 1;
+  for (int i = 0; i < shape.sizeFields; ++i) {
+    if (info[i] < 0 ||
+        __builtin_mul_overflow(product, static_cast<unsigned long long>(info[i]), &product)) {
+      return false;
+    }
+  }
+  return product == size && size <= shape.maxBytes;
+}
+
 void ox_decode_server_start() {
   std::lock_guard<std::mutex> hold(server_lock);
   StartServer();
 }
 
-bool ox_decode_isolated(OxDecoder decoder, FILE* f, size_t maxBytes, OxDecoded* result) {
+bool ox_decode_isolated(OxDecoder decoder, FILE* f, const OxReplyShape& shape, OxDecoded* result) {
   const long offset = std::ftell(f);
   if (offset < 0) return false;
   std::lock_guard<std::mutex> hold(server_lock);
@@ -234,9 +251,15 @@ bool ox_decode_isolated(OxDecoder decoder, FILE* f, size_t maxBytes, OxDecoded* 
   }
   if (!StartServer()) {
     if (std::fseek(f, offset, SEEK_SET) != 0) return false;
-    return decoder(f, result);
+    OxDecoded here;
+    if (decoder(f, &here) && here.data && ox_reply_fits(shape, here.info, here.size)) {
+      *result = here;
+      return true;
+    }
+    std::free(here.data);
+    return false;
   }
-  if (Ask(decoder, f, offset, maxBytes, result)) return true;
+  if (Ask(decoder, f, offset, shape, result)) return true;
   StopServer();  // failed, crashed, silent or oversized: the next request gets a fresh one
   return false;
 }

@@ -88,7 +88,10 @@ int c_HttpRequest::p_Send2(const String& data, const String& mimeType, const Str
   return p_Send();
 }
 
-int c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket*) {
+// The callbacks below ignore completions of any socket but the current one: a request reopened and
+// sent again (from its own callback, say) still gets the late completions of its old socket.
+int c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
+  if (source != m__socket) return 0;
   if (!connected) return p_Finish();
   String text = HeaderBlock();
   m__wbuf->p_PokeString(0, text, kAscii);
@@ -98,7 +101,8 @@ int c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket*) {
   return 0;
 }
 
-int c_HttpRequest::p_OnSendComplete(c_DataBuffer*, int, int, c_Socket*) {
+int c_HttpRequest::p_OnSendComplete(c_DataBuffer*, int, int, c_Socket* source) {
+  if (source != m__socket) return 0;
   if (m__dataLength != 0) {
     if (m__socket->p_IsConnected()) m__socket->p_SendAsync(m__data, 0, m__dataLength, this);
     m__dataLength = 0;
@@ -106,7 +110,8 @@ int c_HttpRequest::p_OnSendComplete(c_DataBuffer*, int, int, c_Socket*) {
   return 0;
 }
 
-int c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* buffer, int offset, int count, c_Socket*) {
+int c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* buffer, int offset, int count, c_Socket* source) {
+  if (source != m__socket) return 0;
   // End of stream ends the request; so does a failed receive, whose count is no length.
   if (count <= 0) return p_Finish();
   m__received += count;

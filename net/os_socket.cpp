@@ -6,11 +6,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include "net/data_buffer.h"
 
@@ -20,6 +24,8 @@ namespace {
 constexpr size_t kMaxHostName = 1024;
 // The reserved top-level domain whose names never resolve.
 constexpr const char* kInvalidDomain = "invalid";
+
+std::atomic<OxResolver> resolver{nullptr};
 
 bool EqualsNoCase(const std::string& a, size_t from, const char* b) {
   size_t n = std::strlen(b);
@@ -49,7 +55,8 @@ sockaddr_in MakeAddress(const std::string& host, int port, bool* resolved) {
   *resolved = false;
   if (!host.empty() && host.size() < kMaxHostName) {
     std::uint32_t addr = 0;
-    *resolved = ox_socket_Resolve(host, &addr);
+    OxResolver resolve = resolver.load(std::memory_order_acquire);
+    *resolved = (resolve ? resolve : ox_socket_Resolve)(host, &addr);
     sa.sin_addr.s_addr = addr;
   }
   return sa;
@@ -86,6 +93,10 @@ bool ox_socket_Resolve(const std::string& host, std::uint32_t* address) {
   *address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
   freeaddrinfo(found);
   return true;
+}
+
+void ox_socket_SetResolver(OxResolver replacement) {
+  resolver.store(replacement, std::memory_order_release);
 }
 
 // ---- OxSocketAddress ------------------------------------------------------------------------------
@@ -138,6 +149,7 @@ bool OxSocket::Open(int protocol) {
     return false;
   }
   _proto = protocol;
+  _shut.store(false, std::memory_order_release);  // a new handle: its connects may run
   return true;
 }
 
@@ -147,6 +159,8 @@ void OxSocket::Close() {
 }
 
 void OxSocket::Shutdown() {
+  std::lock_guard<std::mutex> hold(_connectLock);
+  _shut.store(true, std::memory_order_release);
   if (_sock >= 0) shutdown(_sock, SHUT_RDWR);
 }
 
@@ -164,11 +178,31 @@ bool OxSocket::ConnectHost(const std::string& host, int port) {
   // Connecting to "any" reaches this machine on POSIX systems: a name that did not resolve must
   // fail here rather than talk to a local server.
   if (!resolved) return false;
-  int r;
-  do {
+  // The connect starts without waiting, under the lock that Shutdown takes: one closed before it
+  // starts never starts (a shut-down socket would still connect), one closed after is aborted by
+  // the shutdown while it waits below.
+  const int flags = fcntl(_sock, F_GETFL);
+  if (flags < 0) return false;
+  int r, error;
+  {
+    std::lock_guard<std::mutex> hold(_connectLock);
+    if (_shut.load(std::memory_order_acquire)) return false;
+    if (fcntl(_sock, F_SETFL, flags | O_NONBLOCK) < 0) return false;
     r = connect(_sock, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  } while (r < 0 && errno == EINTR);
-  return r >= 0;
+    error = r < 0 ? errno : 0;
+  }
+  if (r < 0 && (error == EINPROGRESS || error == EINTR)) {
+    pollfd done{_sock, POLLOUT, 0};
+    int n;
+    do {
+      n = poll(&done, 1, -1);
+    } while (n < 0 && errno == EINTR);
+    socklen_t size = sizeof error;
+    if (n < 0 || getsockopt(_sock, SOL_SOCKET, SO_ERROR, &error, &size) < 0) error = errno ? errno : EIO;
+    r = error == 0 ? 0 : -1;
+  }
+  fcntl(_sock, F_SETFL, flags);  // sends and receives block on the worker
+  return r == 0 && !_shut.load(std::memory_order_acquire);
 }
 
 bool OxSocket::Listen(int backlog) { return listen(_sock, backlog) >= 0; }

@@ -2,7 +2,9 @@
 // OxSocketAddress. Every socket system call of the program lives in os_socket.cpp.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "runtime/runtime.h"
@@ -39,18 +41,23 @@ class OxSocket : public Object {
   int _sock = -1;      // the handle, -1 when closed
   int _proto = 0;      // OX_SOCKET_STREAM, OX_SOCKET_SERVER or OX_SOCKET_DATAGRAM
   int _accepted = -1;  // handle returned by the last Accept
+  // Set by Shutdown: a connect that has not started by then never starts. The lock is held only
+  // across the check and the start of a connect (which does not wait), never while it waits.
+  std::atomic<bool> _shut{false};
+  std::mutex _connectLock;
 
   OxSocket();
   ~OxSocket() override;                          // releases the connection of a garbage socket
 
   bool Open(int protocol);
   void Close();
-  // Ends both directions at once, waking a worker blocked in a call on this socket; the handle
-  // stays valid until Close().
+  // Ends both directions at once, waking a worker blocked in a call on this socket, and fails a
+  // connect still resolving its name or under way; the handle stays valid until Close().
   void Shutdown();
   bool Bind(const String& host, int port);
   bool Connect(const String& host, int port);
-  // Connect with a host name already narrowed to 8 bits; safe on a worker thread.
+  // Connect with a host name already narrowed to 8 bits; safe on a worker thread. After a
+  // Shutdown it fails without opening a connection.
   bool ConnectHost(const std::string& host, int port);
   bool Listen(int backlog);
   bool Accept();
@@ -71,3 +78,7 @@ std::string ox_socket_HostBytes(const String& host);
 // the reserved "invalid" domain never resolve and are answered without a lookup. False (and
 // address 0) when the name does not resolve.
 bool ox_socket_Resolve(const std::string& host, std::uint32_t* address);
+// The resolver the sockets use (ox_socket_Resolve unless replaced): a test puts in one that takes
+// its time or answers for names of its own. Null restores ox_socket_Resolve.
+using OxResolver = bool (*)(const std::string& host, std::uint32_t* address);
+void ox_socket_SetResolver(OxResolver resolver);

@@ -32,9 +32,10 @@ int c_AsyncConnectOp::p_Execute__UNSAFE__(c_Socket*) {
 }
 
 int c_AsyncConnectOp::p_Complete(c_Socket* source) {
-  // A socket closed while its connect was under way stays closed.
-  if (m__connected && (source->m__state & OX_SOCKET_STATE_OPEN))
-    source->m__state |= OX_SOCKET_STATE_BOUND | OX_SOCKET_STATE_CONNECTED;
+  // A socket closed while its connect was under way stays closed, and its connect has failed:
+  // the caller must hear so, or it would wait for a connection that is not there.
+  if (!(source->m__state & OX_SOCKET_STATE_OPEN)) m__connected = false;
+  if (m__connected) source->m__state |= OX_SOCKET_STATE_BOUND | OX_SOCKET_STATE_CONNECTED;
   m__onComplete->p_OnConnectComplete(m__connected, source);
   return 0;
 }

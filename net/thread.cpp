@@ -15,12 +15,17 @@
 // Process exit status when a thread cannot be created (the shell sees 255).
 static constexpr int kThreadFailExit = -1;
 
+// Set on the threads that run work: there a result is handed over instead of stored.
+static thread_local bool on_worker = false;
+
 void OxThread::Start() {
   if (_state.load(std::memory_order_acquire) == kRunning) return;
-  _result = nullptr;
+  gc_assign(_result, nullptr);
+  _handedResult.store(nullptr, std::memory_order_relaxed);
   _state.store(kRunning, std::memory_order_release);
   try {
     std::thread([this] {
+      on_worker = true;
       Run__UNSAFE__();
       _state.store(kFinished, std::memory_order_release);
     }).detach();
@@ -32,11 +37,38 @@ void OxThread::Start() {
   }
 }
 
-bool OxThread::IsRunning() { return _state.load(std::memory_order_acquire) == kRunning; }
+bool OxThread::IsRunning() {
+  const bool running = _state.load(std::memory_order_acquire) == kRunning;
+  if (!running) TakeHandedResult();
+  return running;
+}
 
-Object* OxThread::Result() { return _result; }
+Object* OxThread::Result() {
+  TakeHandedResult();
+  return _result;
+}
 
-void OxThread::SetResult(Object* result) { _result = result; }
+void OxThread::SetResult(Object* result) {
+  if (on_worker) {
+    _handedResult.store(result, std::memory_order_release);
+  } else {
+    _handedResult.store(nullptr, std::memory_order_relaxed);
+    gc_assign(_result, result);
+  }
+}
+
+void OxThread::TakeHandedResult() {
+  if (Object* handed = _handedResult.exchange(nullptr, std::memory_order_acq_rel)) {
+    gc_assign(_result, handed);
+  }
+}
+
+void OxThread::mark() {
+  Object::mark();
+  // Runs on the main thread: a result handed over since the last look is taken now.
+  TakeHandedResult();
+  gc_mark_q(_result);
+}
 
 String OxThread::Strdup(const String& text) {
   // A new rep from the characters; the empty string's shared rep never has its count changed.

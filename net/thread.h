@@ -15,15 +15,20 @@ class OxThread : public Object {
 
   // Written by the worker when its work ends (release), read by the main thread (acquire).
   std::atomic<int> _state{kNotStarted};
-  // Set by the work; read only after the thread has finished. A plain store: the worker never
-  // runs the write barrier, so the main thread must keep the result reachable itself.
+  // The result, stored through the write barrier and marked with the thread object, so a result
+  // held only here lives as long as the thread object does.
   Object* _result = nullptr;
+  // A result handed over by the work on its own thread, which must not run the barrier: the main
+  // thread moves it into _result (through the barrier) at its next look at the thread or at the
+  // thread's marking, whichever comes first.
+  std::atomic<Object*> _handedResult{nullptr};
 
   OxThread() {}
   // Starts the work on a new detached thread unless it is running already.
   virtual void Start();
   virtual bool IsRunning();
   virtual Object* Result();
+  // From the main thread or from the work itself.
   virtual void SetResult(Object* result);
   // The work, on the worker thread: touches no collected allocation, barrier or string count.
   virtual void Run__UNSAFE__() {}
@@ -36,6 +41,12 @@ class OxThread : public Object {
   static void WaitWhile(std::atomic<int>& word, int value, int timeoutMs);
   // Wakes every thread waiting on word.
   static void Wake(std::atomic<int>& word);
+
+  void mark() override;
+
+ private:
+  // Main thread: moves a result the work handed over into _result.
+  void TakeHandedResult();
 };
 
 class c_Thread : public OxThread {

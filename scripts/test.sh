@@ -24,6 +24,19 @@ run_ctest "$top/build" || status=1
 echo "== tests: sanitizer build (unit and integration suites) =="
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   run_ctest "$top/build-asan" -LE e2e || status=1
+# Collector stress pass: the collector and gameplay suites once more, built with QR_GC_STRESS
+# (every allocation marks what is queued, every host step is a full collection, and the heap is
+# checked at each), so that a missing write barrier or mark fails here. Only those programs (and
+# the data folder the gameplay suites load) are built into build-stress/.
+echo "== tests: collector stress build (collector and gameplay suites) =="
+stress_targets=(qr_data qr_runtime_tests reliability_gc_stress_test gameplay_board_test
+  gameplay_controls_test gameplay_draw_test gameplay_flow_test gameplay_random_test)
+if cmake -S "$top" -B "$top/build-stress" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_GC_STRESS=ON >/dev/null &&
+  cmake --build "$top/build-stress" -j "$jobs" --target "${stress_targets[@]}"; then
+  run_ctest "$top/build-stress" -E '_NOT_BUILT$' || status=1
+else
+  status=1
+fi
 echo "== package: build, lintian, validators, the installed command =="
 bash "$top/tests/package/check_package.sh" "$top/build-package" || status=1
 exit $status

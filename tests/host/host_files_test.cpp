@@ -295,6 +295,61 @@ TEST_F(InTempDir, KillingAProcessThatSavesNeverLeavesAPartialState) {
   }
 }
 
+// Saves killed mid-write leave ".tarnstate.<pid>.tmp" behind. The next start of the program removes
+// those whose process is gone, and keeps a running process's file and every other name.
+TEST_F(InTempDir, StartUpRemovesTheLeftoversOfKilledSavesOnly) {
+  const std::string saver = std::string(QR_TEST_BIN_DIR) + "/host_state_saver_prog";
+  auto temps = [this] {
+    std::vector<std::string> found;
+    for (const std::string& name : Listing()) {
+      if (name.size() > 15 && name.compare(0, 11, ".tarnstate.") == 0) found.push_back(name);
+    }
+    return found;
+  };
+  WriteFile(".tarnstate", "the last whole state");
+  // Savers killed while their private file exists, as the kill test's savers sometimes are.
+  for (int round = 0; round < 50 && temps().size() < 2; ++round) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      execl(saver.c_str(), saver.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const std::string temp = ".tarnstate." + std::to_string(pid) + ".tmp";
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!Exists(temp) && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  const std::vector<std::string> killed = temps();
+  ASSERT_FALSE(killed.empty()) << "no kill landed in the middle of a save";
+
+  // A process that is saving right now, and names that only look alike.
+  pid_t live = fork();
+  ASSERT_GE(live, 0);
+  if (live == 0) {
+    pause();
+    _exit(0);
+  }
+  const std::string liveTemp = ".tarnstate." + std::to_string(live) + ".tmp";
+  const std::vector<std::string> others = {liveTemp, ".tarnstate.0123.tmp", ".tarnstate.12x.tmp",
+                                           ".tarnstate..tmp", "other.99999.tmp",
+                                           killed[0] + ".keep"};
+  for (const std::string& name : others) WriteFile(name, "half a state");
+
+  // The program's entry cleans up before anything else (here it then fails for want of a display).
+  const std::string entry = std::string(QR_TEST_BIN_DIR) + "/host_main_prog";
+  EXPECT_NE(std::system(("env -u DISPLAY -u WAYLAND_DISPLAY '" + entry + "' >/dev/null").c_str()), -1);
+  kill(live, SIGKILL);
+  waitpid(live, nullptr, 0);
+
+  for (const std::string& name : killed) EXPECT_FALSE(Exists(name)) << name << " was left";
+  for (const std::string& name : others) EXPECT_TRUE(Exists(name)) << name << " was removed";
+  EXPECT_TRUE(Exists(".tarnstate"));
+}
+
 // A copy of the program, started through a symbolic link from a third directory, finds its data
 // beside the real file, and saves its state in the working directory.
 TEST_F(InTempDir, AProgramStartedFromElsewhereFindsItsDataAndSavesWhereItRuns) {

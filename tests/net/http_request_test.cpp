@@ -309,3 +309,69 @@ TEST(HttpRequest, ExchangeSurvivesCollectionsAtEveryUpdate) {
   EXPECT_EQ(seen->status, 200);
   EXPECT_EQ(Narrow(seen->text), "one,two,three");
 }
+
+// A request reopened and sent again after its first exchange still receives what its old socket
+// delivers late: each kind of late completion is ignored, and the second exchange goes out whole
+// (body included) and calls back once.
+TEST(HttpRequest, LateCompletionsOfTheOldSocketDoNotTouchTheReopenedRequest) {
+  struct Late {
+    const char* name;
+    void (*deliver)(c_HttpRequest* req, c_Socket* old);
+  };
+  const Late cases[] = {
+      {"send complete", [](c_HttpRequest* req, c_Socket* old) { req->p_OnSendComplete(req->m__wbuf, 0, 10, old); }},
+      {"end of stream", [](c_HttpRequest* req, c_Socket* old) { req->p_OnReceiveComplete(req->m__rbuf, 0, 0, old); }},
+      {"failed receive", [](c_HttpRequest* req, c_Socket* old) { req->p_OnReceiveComplete(req->m__rbuf, 0, -1, old); }},
+      {"connect failed", [](c_HttpRequest* req, c_Socket* old) { req->p_OnConnectComplete(false, old); }},
+      {"connect succeeded", [](c_HttpRequest* req, c_Socket* old) { req->p_OnConnectComplete(true, old); }},
+  };
+  for (const Late& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackServer first(Replying({HttpReply("HTTP/1.0 200 OK", "one")}));
+    LoopbackServer second(Replying({HttpReply("HTTP/1.0 201 Created", "two")}));
+    Completion* done = new Completion;
+    c_HttpRequest* req = (new c_HttpRequest)->m_new2(String("POST"), String(first.Url("/a").c_str()), done);
+    qrtest::Keep(req);
+    req->p_Send2(String("first body"), String(), String("utf8"));
+    ASSERT_TRUE(PumpUntil([&] { return done->calls == 1; }));
+    c_Socket* old = req->m__socket;
+
+    req->p_Open(String("POST"), String(second.Url("/b").c_str()), done);
+    req->p_Send2(String("second body"), String(), String("utf8"));
+    c.deliver(req, old);
+    if (!PumpUntil([&] { return done->calls >= 2; }, std::chrono::seconds(5))) {
+      ADD_FAILURE() << "no second callback";
+      continue;
+    }
+    qrtest::PumpFor(kAfterCallback);
+    EXPECT_EQ(done->calls, 2);
+    EXPECT_EQ(req->p_Status(), 201);
+    EXPECT_EQ(Narrow(req->p_ResponseText()), "two");
+    std::string got;
+    ASSERT_TRUE(second.WaitRequest(0, &got));
+    EXPECT_EQ(got, "POST /b HTTP/1.0\r\nHost: 127.0.0.1\r\nContent-Length: 11\r\n\r\nsecond body");
+  }
+}
+
+// The request's socket closed while its connect is under way: the request finishes without a
+// status and calls back once, instead of waiting for ever.
+TEST(HttpRequest, ASocketClosedWhileConnectingFinishesTheRequestOnce) {
+  LoopbackServer server(Replying({HttpReply("HTTP/1.0 200 OK", "late")}));
+  Completion* done = new Completion;
+  c_HttpRequest* req = (new c_HttpRequest)->m_new2(String("GET"), String(server.Url("/").c_str()), done);
+  qrtest::Keep(req);
+  req->p_Send();
+  c_Socket* socket = req->m__socket;
+  // Waits for the worker to run the connect without calling the pump, which would deliver it.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (socket->m__rqueue->m__run.load() != 1 && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(socket->m__rqueue->m__run.load(), 1);
+  socket->p_Close();  // the worker has connected; the completion is not delivered yet
+  EXPECT_TRUE(PumpUntil([&] { return done->calls > 0; }, std::chrono::seconds(3))) << "no callback";
+  qrtest::PumpFor(kAfterCallback);
+  EXPECT_EQ(done->calls, 1);
+  EXPECT_EQ(req->p_Status(), OX_HTTP_NO_STATUS);
+  EXPECT_EQ(Narrow(req->p_ResponseText()), "");
+}

@@ -1,8 +1,13 @@
 // Asynchronous sockets against a server on the loopback address: connect, send and receive
 // completions delivered in order on the main thread, requests in the wrong state, names that do
 // not resolve, closing, and the queue's runtime errors.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -161,6 +166,94 @@ TEST(Socket, OperationsKeepTheirObjectsAliveAcrossCollections) {
   EXPECT_EQ(std::string(gc_check_heap()), "");
   ASSERT_TRUE(PumpUntil([&] { return r->events.size() == 3; }));
   EXPECT_EQ(r->counts, (std::vector<int>{5, 5}));
+}
+
+// A listening socket on the loopback address that never accepts by itself: a test asks whether a
+// connection arrived.
+class Listener {
+ public:
+  Listener() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof sa;
+    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || listen(fd_, 8) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&sa), &size) != 0) {
+      ADD_FAILURE() << "no listening socket";
+    }
+    port_ = ntohs(sa.sin_port);
+  }
+  ~Listener() { close(fd_); }
+  int Port() const { return port_; }
+  // Whether a connection has arrived (taken and closed if so).
+  bool Connected() {
+    int c = accept(fd_, nullptr, nullptr);
+    if (c < 0) return false;
+    close(c);
+    return true;
+  }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+// A resolver that holds every lookup until released, then answers with the loopback address.
+std::atomic<int> lookups{0};
+std::atomic<bool> releaseLookups{false};
+bool SlowResolve(const std::string&, std::uint32_t* address) {
+  ++lookups;
+  while (!releaseLookups) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  *address = htonl(INADDR_LOOPBACK);
+  return true;
+}
+
+// Closing a socket whose connect is pending, in each stage: the connect reports failure (once),
+// the socket stays closed, and no connection is opened after the close.
+TEST(SocketClose, AConnectPendingAtTheCloseFailsAndNeverConnectsAfterIt) {
+  // Connected on the worker, completion not yet delivered: the connection came before the close.
+  {
+    SCOPED_TRACE("connected, completion not delivered");
+    Listener listener;
+    c_Socket* s = Stream();
+    Recorder* r = new Recorder;
+    s->p_ConnectAsync(String("127.0.0.1"), listener.Port(), r);
+    // Waits for the worker to run the connect without calling the pump, which would deliver it.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (s->m__rqueue->m__run.load() != 1 && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(s->m__rqueue->m__run.load(), 1);
+    s->p_Close();
+    qrtest::PumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(r->events, (std::vector<std::string>{"connect failed"}));
+    EXPECT_EQ(s->m__state, 0);
+  }
+  // Still resolving its name: the connect must never reach the server.
+  {
+    SCOPED_TRACE("closed while resolving");
+    Listener listener;
+    lookups = 0;
+    releaseLookups = false;
+    ox_socket_SetResolver(SlowResolve);
+    c_Socket* s = Stream();
+    Recorder* r = new Recorder;
+    s->p_ConnectAsync(String("slow.example"), listener.Port(), r);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (lookups == 0 && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(lookups.load(), 1);
+    s->p_Close();
+    releaseLookups = true;
+    EXPECT_TRUE(PumpUntil([&] { return !r->events.empty(); }));
+    ox_socket_SetResolver(nullptr);
+    qrtest::PumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(r->events, (std::vector<std::string>{"connect failed"}));
+    EXPECT_EQ(s->m__state, 0);
+    EXPECT_FALSE(listener.Connected()) << "the closed socket connected after its close";
+  }
 }
 
 TEST(Socket, MisuseEndsTheProcessWithItsMessage) {

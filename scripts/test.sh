@@ -3,7 +3,8 @@
 # first on the normal build, then the unit suites again under AddressSanitizer
 # and UndefinedBehaviorSanitizer. Tests that need a display get one Xvfb screen
 # (1280 x 1024) with Mesa's software GL; audio goes to OpenAL Soft's null output.
-# The server runs with -noreset, so it stays up between test programs.
+# The server runs with -noreset, so it stays up between test programs. Then the collector and
+# gameplay suites once more in a collector stress build, and the Debian package's checks.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/build.sh"

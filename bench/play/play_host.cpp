@@ -31,9 +31,11 @@ void ProbedLoop::Wrap(OxLoopPlatform* inner, LoopObserver* observer, HostMeter* 
 }
 
 void ProbedLoop::SwapBuffers() {
-  double t0 = MonotonicSeconds();
+  const double t0 = MonotonicSeconds();
   inner_->SwapBuffers();
-  if (meter_->recording) meter_->swapMs.push_back((MonotonicSeconds() - t0) * kMillisPerSecond);
+  const double t1 = MonotonicSeconds();
+  if (meter_->recording) meter_->swapMs.push_back((t1 - t0) * kMillisPerSecond);
+  meter_->latency.Swapped(t1);
   observer_->AfterSwap();
 }
 
@@ -80,6 +82,7 @@ void PlayHost::UpdateGame() {
   OxTarnGame::UpdateGame();
   const double cpu = ThreadCpuSeconds() - t0 - (meter.gcCpu - gcBefore);
   if (!runs) return;
+  meter.latency.UpdateRan();
   meter.updateCpu += cpu;
   ++meter.updates;
   pendingUpdateCpu_ += cpu;

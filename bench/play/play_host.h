@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/host_game.h"
+#include "latency.h"
 
 class c_MyApp;
 
@@ -51,6 +52,7 @@ struct HostMeter {
   std::vector<double> updateMs, renderMs, renderOursMs, pairMs, intervalMs, gcStepMs, swapMs;
   std::vector<double> drawCalls, flushes;  // per rendered frame
   std::vector<Stall> stalls;
+  LatencyMeter latency;  // records on its own flag
 
   // Our own code's CPU so far: update and render less the GL draw calls, plus collector steps.
   double OursCpu() const { return updateCpu + renderOursCpu + gcCpu; }

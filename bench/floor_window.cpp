@@ -3,7 +3,9 @@
 // the game, its runtime or its audio is linked in, so what this costs any such window costs.
 //
 // The play bench spawns it beside each start-up run of the program and reads one line back:
-//   floor-times <ms to the end of the first swap> <resident MB after the wait>
+//   floor-times <ms to the end of the first swap> <resident MB after the wait> <steps...>
+// where the steps are the ms from the spawn at which main began, GLFW was initialised, the
+// window was open and the first swap ended.
 // The spawn time comes in the environment (monotonic nanoseconds taken just before the spawn,
 // as for the program's own runs); the wait, in milliseconds from the spawn, is the argument. Until
 // the wait is over the window goes on as an idle program's does: poll, clear, swap, 60 times a
@@ -14,6 +16,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+
+#include "play/memory_map.h"
 
 namespace {
 
@@ -54,6 +59,7 @@ int main(int argc, char** argv) {
                  kSpawnTimeVariable);
     return 2;
   }
+  const long long mainNs = MonotonicNanos();
   const long long spawnNs = std::atoll(spawn);
   const double waitMs = std::atof(argv[1]);
 
@@ -61,6 +67,7 @@ int main(int argc, char** argv) {
     std::puts("glfwInit failed");
     return 1;
   }
+  const long long initNs = MonotonicNanos();
   // The program's window: 640 x 480, 8 bits a colour, no alpha, depth or stencil, resizable,
   // centred on the desktop, swap interval 1.
   GLFWmonitor* monitor = glfwGetPrimaryMonitor();
@@ -84,6 +91,7 @@ int main(int argc, char** argv) {
   glfwMakeContextCurrent(window);
   if (desktop) glfwSetWindowPos(window, (desktop->width - width) / 2, (desktop->height - height) / 2);
   glfwSwapInterval(1);
+  const long long openNs = MonotonicNanos();
 
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -99,7 +107,11 @@ int main(int argc, char** argv) {
     glClear(GL_COLOR_BUFFER_BIT);
     glfwSwapBuffers(window);
   }
-  std::printf("%s %.3f %.3f\n", kTimesTag, firstMs, ResidentMb());
+  std::printf("%s %.3f %.3f", kTimesTag, firstMs, ResidentMb());
+  for (long long step : {mainNs, initNs, openNs}) std::printf(" %.3f", (step - spawnNs) / kNanosPerMilli);
+  std::printf(" %.3f\n", firstMs);
+  // Where its memory lies, for the bench to show beside the program's.
+  play::PrintMemoryMap();
   std::fflush(stdout);
   // The figures are out; what the window system does at exit is not part of them.
   std::_Exit(0);

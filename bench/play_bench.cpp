@@ -113,11 +113,30 @@ constexpr int kStartupFigures = 3;
 // The loader's 14 update frames at 60 a second: the menu cannot come sooner after the first frame.
 constexpr double kLoaderFramesMs = 14 * 1000.0 / 60;
 
+// Where the time to the first frame goes: per step, the median of the runs' time since the step
+// before (the first since the spawn).
+template <size_t N>
+void PrintSteps(const char* who, const char* const (&names)[N], const std::vector<std::vector<double>>& runs) {
+  std::printf("start-up steps of %s, median of %zu runs (ms since the step before / ms since the spawn):\n", who,
+              runs.size());
+  for (size_t i = 0; i < N; ++i) {
+    std::vector<double> since, at;
+    for (const std::vector<double>& r : runs) {
+      if (r.size() != N) continue;
+      since.push_back(r[i] - (i ? r[i - 1] : 0));
+      at.push_back(r[i]);
+    }
+    std::printf("  %-56s %8.1f  %8.1f\n", names[i], play::Summarise(since).median, play::Summarise(at).median);
+  }
+}
+
 // Runs the start-up children, each followed by a floor run that reads its memory as long after
 // its spawn as that child did (so both are read after the same wait); returns how many figures
 // could not be measured.
 int MeasureStartup(int runs) {
   std::vector<double> first, menu, resident, decoded, floorFirst, floorResident;
+  std::vector<std::vector<double>> steps, floorSteps;
+  std::string menuMap, floorMap;
   for (int i = 0; i < runs; ++i) {
     const play::StartupRun run = play::SpawnStartupRun(kStartupTimeout);
     if (!run.ok) {
@@ -141,6 +160,10 @@ int MeasureStartup(int runs) {
     decoded.push_back(run.decodedMb);
     floorFirst.push_back(floor.firstFrameMs);
     floorResident.push_back(floor.residentMb);
+    steps.push_back(run.stepsMs);
+    floorSteps.push_back(floor.stepsMs);
+    menuMap = run.memoryMap;
+    floorMap = floor.memoryMap;
     std::fflush(stdout);
   }
   if (runs == 0) {
@@ -161,6 +184,10 @@ int MeasureStartup(int runs) {
   std::printf("memory at the menu (%.0f ms after it showed): resident %.1f MB, decoded assets %.1f MB; bare "
               "window after the same wait %.1f MB\n",
               play::kMenuSettleMs, r, d, fr);
+  std::printf("the program's memory at the menu (last run):\n%s", menuMap.c_str());
+  std::printf("the bare window's memory after the same wait (last run):\n%s", floorMap.c_str());
+  PrintSteps("the program", play::kProgramSteps, steps);
+  PrintSteps("the bare window", play::kFloorSteps, floorSteps);
   play::PrintFigure("start.first_frame_ms", f, "ms");
   play::PrintFigure("start.first_frame_ms.peer", ff, "ms");
   play::PrintFigure("start.menu_ms", m, "ms");

@@ -17,6 +17,7 @@ namespace play {
 namespace {
 
 constexpr size_t kShown = 12;
+constexpr size_t kRegionsShown = 8;
 constexpr double kKbPerMb = 1024.0;
 
 // What a mapping holds, from its header line: the file's last path part, the kernel's name in
@@ -42,8 +43,9 @@ void PrintMemoryMap() {
     return;
   }
   std::map<std::string, long> kb;
+  std::vector<std::pair<long, std::string>> regions;  // anonymous mappings: resident kB, range
   long anonymous = 0, total = 0;
-  std::string holder;
+  std::string holder, range;
   for (std::string line; std::getline(smaps, line);) {
     if (line.empty()) continue;
     const size_t colon = line.find(':');
@@ -51,12 +53,14 @@ void PrintMemoryMap() {
                        line.find('-') > colon;  // "Name:   value kB" lines, not range headers
     if (!field) {
       holder = Holder(line);
+      range = line.substr(0, line.find(' '));
       continue;
     }
     if (line.rfind("Rss:", 0) == 0) {
       const long v = std::atol(line.c_str() + 4);
       kb[holder] += v;
       total += v;
+      if (holder == "anonymous" || holder == "[heap]") regions.emplace_back(v, holder + " " + range);
     } else if (line.rfind("Anonymous:", 0) == 0) {
       anonymous += std::atol(line.c_str() + 10);
     }
@@ -68,6 +72,12 @@ void PrintMemoryMap() {
               total / kKbPerMb, anonymous / kKbPerMb);
   for (size_t i = 0; i < order.size() && i < kShown; ++i) {
     std::printf("  %-40s %7.1f MB\n", order[i].second.c_str(), order[i].first / kKbPerMb);
+  }
+  // One large anonymous mapping is usually one large block (a texture, a sound buffer).
+  std::sort(regions.rbegin(), regions.rend());
+  std::printf("memory map: the largest anonymous mappings:\n");
+  for (size_t i = 0; i < regions.size() && i < kRegionsShown; ++i) {
+    std::printf("  %-48s %7.1f MB\n", regions[i].second.c_str(), regions[i].first / kKbPerMb);
   }
 }
 

@@ -82,6 +82,17 @@ class ProbedLoop : public OxLoopPlatform {
   HostMeter* meter_ = nullptr;
 };
 
+// When the start-up reached each step, in monotonic seconds (0 until then): the host made (GLFW
+// is initialised by then), the first window asked for and opened, the game started (devices made,
+// its create callback run) and the first render begun.
+struct StartupMarks {
+  double hostMade = 0;
+  double windowAsked = 0;
+  double windowOpen = 0;
+  double gameStarted = 0;
+  double firstRender = 0;
+};
+
 class PlayHost : public OxTarnGame {
  public:
   // The observer the next host made by Make reports to; set before OxTarnGame::Main.
@@ -90,6 +101,7 @@ class PlayHost : public OxTarnGame {
   static OxTarnGame* Make();
   static PlayHost* Instance() { return instance_; }
 
+  void StartGame() override;
   void UpdateGame() override;
   void RenderGame() override;
   void gc_collect() override;
@@ -105,6 +117,7 @@ class PlayHost : public OxTarnGame {
 
   HostMeter meter;
   ProbedLoop loop;
+  StartupMarks marks;
 
  private:
   explicit PlayHost(LoopObserver* observer);

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@
 #include "game/game_init.h"
 #include "game/my_app.h"
 #include "game_modes.h"
+#include "memory_map.h"
 #include "play_host.h"
 
 extern char** environ;
@@ -49,7 +52,7 @@ constexpr double kReapSeconds = 5;  // a child that reported is given this long 
 // then runs on for kMenuSettleMs before the resident memory and the decoded assets are read.
 class StartupProbe : public LoopObserver {
  public:
-  explicit StartupProbe(long long spawnNs) : spawnNs_(spawnNs) {}
+  StartupProbe(long long spawnNs, double mainEntered) : spawnNs_(spawnNs), mainEntered(mainEntered) {}
 
   void AfterUpdate() override {
     c_MyApp* app = PlayHost::Instance()->App();
@@ -64,15 +67,23 @@ class StartupProbe : public LoopObserver {
     if (!menuDrawn_) return;
     if (menuNs_ < 0) menuNs_ = now - spawnNs_;
     if ((now - spawnNs_ - menuNs_) / kNanosPerMilli < kMenuSettleMs) return;
-    const DecodedAssets assets = CountDecodedAssets(PlayHost::Instance()->App());
-    std::printf("%s %.3f %.3f %.3f %.3f\n", kTimesTag, firstNs_ / kNanosPerMilli, menuNs_ / kNanosPerMilli,
+    PlayHost* host = PlayHost::Instance();
+    const DecodedAssets assets = CountDecodedAssets(host->App());
+    const StartupMarks& m = host->marks;
+    std::printf("%s %.3f %.3f %.3f %.3f", kTimesTag, firstNs_ / kNanosPerMilli, menuNs_ / kNanosPerMilli,
                 ResidentMb(), assets.TotalMb());
+    for (double step : {mainEntered, m.hostMade, m.windowAsked, m.windowOpen, m.gameStarted, m.firstRender}) {
+      std::printf(" %.3f", step * kMillisPerSecond - spawnNs_ / kNanosPerMilli);
+    }
+    std::printf(" %.3f\n", firstNs_ / kNanosPerMilli);
+    PrintMemoryMap();
     std::fflush(stdout);
     std::_Exit(0);
   }
 
  private:
   long long spawnNs_;
+  double mainEntered;  // monotonic seconds
   long long firstNs_ = -1;
   long long menuNs_ = -1;
   int lastLoadStep_ = -1;
@@ -185,8 +196,9 @@ StartupRun SpawnStartupRun(double timeoutSeconds) {
   int status = 0;
   if (!RunChild(kSelf, {"qr_play_bench", kStartupChildOption}, timeoutSeconds, &output, &status, &run.error))
     return run;
-  double f[4];
-  run.ok = ParseLine(output, kTimesTag, f, 4);
+  constexpr int kSteps = std::size(kProgramSteps);
+  double f[4 + kSteps];
+  run.ok = ParseLine(output, kTimesTag, f, 4 + kSteps);
   if (!run.ok) {
     run.error = WhyNoFigures(output, status);
     return run;
@@ -195,6 +207,9 @@ StartupRun SpawnStartupRun(double timeoutSeconds) {
   run.menuMs = f[1];
   run.residentMb = f[2];
   run.decodedMb = f[3];
+  run.stepsMs.assign(f + 4, f + 4 + kSteps);
+  const size_t map = output.find("memory map:");
+  if (map != std::string::npos) run.memoryMap = output.substr(map);
   return run;
 }
 
@@ -206,24 +221,29 @@ StartupRun SpawnFloorRun(double waitMs, double timeoutSeconds) {
   if (!RunChild(path.c_str(), {kFloorProgram, std::to_string(waitMs)}, timeoutSeconds, &output, &status,
                 &run.error))
     return run;
-  double f[2];
-  run.ok = ParseLine(output, kFloorTag, f, 2);
+  constexpr int kSteps = std::size(kFloorSteps);
+  double f[2 + kSteps];
+  run.ok = ParseLine(output, kFloorTag, f, 2 + kSteps);
   if (!run.ok) {
     run.error = WhyNoFigures(output, status);
     return run;
   }
   run.firstFrameMs = f[0];
   run.residentMb = f[1];
+  run.stepsMs.assign(f + 2, f + 2 + kSteps);
+  const size_t map = output.find("memory map:");
+  if (map != std::string::npos) run.memoryMap = output.substr(map);
   return run;
 }
 
 int RunStartupChild(int argc, char** argv) {
+  const double mainEntered = MonotonicSeconds();
   const char* spawn = std::getenv(kSpawnTimeVariable);
   if (!spawn) {
     std::printf("%s is only for the bench itself: %s is not set\n", kStartupChildOption, kSpawnTimeVariable);
     return 2;
   }
-  static StartupProbe probe(std::atoll(spawn));
+  static StartupProbe probe(std::atoll(spawn), mainEntered);
   PlayHost::SetObserver(&probe);
   ox_game_Register();
   OxTarnGame::Main(argc, const_cast<const char**>(argv), PlayHost::Make);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace play {
 
@@ -16,12 +17,33 @@ inline constexpr char kFloorProgram[] = "qr_floor_window";
 // How long the menu stays up before its resident memory is read.
 inline constexpr double kMenuSettleMs = 1000;
 
+inline constexpr const char* kProgramSteps[] = {
+    "main entered (exec, libraries, static set-up)",
+    "host made (GLFW initialised)",
+    "window asked for (runtime, globals, the game object)",
+    "window and GL context open",
+    "game started (devices, the game's create callback)",
+    "first render begun",
+    "first swap ended (render and swap)",
+};
+inline constexpr const char* kFloorSteps[] = {
+    "main entered (exec, libraries, static set-up)",
+    "GLFW initialised",
+    "window and GL context open",
+    "first swap ended (clear and swap)",
+};
+
 struct StartupRun {
   bool ok = false;
   double firstFrameMs = 0;
   double menuMs = 0;       // the program only
   double residentMb = 0;   // the program: kMenuSettleMs after the menu; the floor: after the wait
   double decodedMb = 0;    // the program only: decoded assets held at that moment
+  // When each step of the start-up was reached, in ms from the spawn, in the order of the
+  // names below (kProgramSteps for the program, kFloorSteps for the floor); the last is the end
+  // of the first swap.
+  std::vector<double> stepsMs;
+  std::string memoryMap;  // the child's report of where its memory lies when it was read
   std::string error;       // why the run gave no figures
 };
 

@@ -1,5 +1,6 @@
-// The whole program under a player: start-up times, CPU per update and render during scripted
-// play, collector figures, resident memory over minutes of play, and CPU while idle.
+// The whole program under a player: start-up times and memory beside a bare window's, CPU per
+// update and render during scripted play, input latency, collector figures, resident memory over
+// minutes of play, and CPU while idle.
 //
 // The real game runs in a real window on the real clock and window-system loop; the scripted
 // player's keys and drags go through the window system's input callbacks. Run it under a
@@ -107,22 +108,62 @@ bool ParseOptions(int argc, char** argv, Options* o) {
   return true;
 }
 
-// The start-up figures: the first frame and the menu.
-constexpr int kStartupFigures = 2;
+// The start-up figures: the first frame, the menu and the memory at the menu, each with the floor.
+constexpr int kStartupFigures = 3;
+// The loader's 14 update frames at 60 a second: the menu cannot come sooner after the first frame.
+constexpr double kLoaderFramesMs = 14 * 1000.0 / 60;
 
-// Runs the start-up children; returns how many figures could not be measured.
-int MeasureStartup(int runs) {
-  std::vector<double> first, menu;
-  for (int i = 0; i < runs; ++i) {
-    play::StartupRun run = play::SpawnStartupRun(kStartupTimeout);
-    if (run.ok) {
-      std::printf("start-up run %d: first frame %.1f ms, menu %.1f ms\n", i + 1, run.firstFrameMs,
-                  run.menuMs);
-      first.push_back(run.firstFrameMs);
-      menu.push_back(run.menuMs);
-    } else {
-      std::printf("start-up run %d failed: %s\n", i + 1, run.error.c_str());
+// Where the time to the first frame goes: per step, the median of the runs' time since the step
+// before (the first since the spawn).
+template <size_t N>
+void PrintSteps(const char* who, const char* const (&names)[N], const std::vector<std::vector<double>>& runs) {
+  std::printf("start-up steps of %s, median of %zu runs (ms since the step before / ms since the spawn):\n", who,
+              runs.size());
+  for (size_t i = 0; i < N; ++i) {
+    std::vector<double> since, at;
+    for (const std::vector<double>& r : runs) {
+      if (r.size() != N) continue;
+      since.push_back(r[i] - (i ? r[i - 1] : 0));
+      at.push_back(r[i]);
     }
+    std::printf("  %-56s %8.1f  %8.1f\n", names[i], play::Summarise(since).median, play::Summarise(at).median);
+  }
+}
+
+// Runs the start-up children, each followed by a floor run that reads its memory as long after
+// its spawn as that child did (so both are read after the same wait); returns how many figures
+// could not be measured.
+int MeasureStartup(int runs) {
+  std::vector<double> first, menu, resident, decoded, floorFirst, floorResident;
+  std::vector<std::vector<double>> steps, floorSteps;
+  std::string menuMap, floorMap;
+  for (int i = 0; i < runs; ++i) {
+    const play::StartupRun run = play::SpawnStartupRun(kStartupTimeout);
+    if (!run.ok) {
+      std::printf("start-up run %d failed: %s\n", i + 1, run.error.c_str());
+      std::fflush(stdout);
+      continue;
+    }
+    const play::StartupRun floor = play::SpawnFloorRun(run.menuMs + play::kMenuSettleMs, kStartupTimeout);
+    if (!floor.ok) {
+      std::printf("start-up run %d: the floor run failed: %s\n", i + 1, floor.error.c_str());
+      std::fflush(stdout);
+      continue;
+    }
+    std::printf(
+        "start-up run %d: first frame %.1f ms, menu %.1f ms, resident %.1f MB at the menu (decoded assets "
+        "%.1f MB); bare window: first frame %.1f ms, resident %.1f MB\n",
+        i + 1, run.firstFrameMs, run.menuMs, run.residentMb, run.decodedMb, floor.firstFrameMs, floor.residentMb);
+    first.push_back(run.firstFrameMs);
+    menu.push_back(run.menuMs);
+    resident.push_back(run.residentMb);
+    decoded.push_back(run.decodedMb);
+    floorFirst.push_back(floor.firstFrameMs);
+    floorResident.push_back(floor.residentMb);
+    steps.push_back(run.stepsMs);
+    floorSteps.push_back(floor.stepsMs);
+    menuMap = run.memoryMap;
+    floorMap = floor.memoryMap;
     std::fflush(stdout);
   }
   if (runs == 0) {
@@ -130,17 +171,32 @@ int MeasureStartup(int runs) {
     return 0;
   }
   if (first.size() != static_cast<size_t>(runs)) {
-    std::printf("start.first_frame_ms, start.menu_ms: not measured: %zu of %d runs reported\n", first.size(),
-                runs);
+    std::printf("start.*, rss.menu_mb: not measured: %zu of %d runs reported\n", first.size(), runs);
     return kStartupFigures;
   }
-  const play::Summary f = play::Summarise(first), m = play::Summarise(menu);
+  const double f = play::Summarise(first).median, m = play::Summarise(menu).median;
+  const double r = play::Summarise(resident).median, d = play::Summarise(decoded).median;
+  const double ff = play::Summarise(floorFirst).median, fr = play::Summarise(floorResident).median;
   std::printf(
-      "start-up: median of %d runs: first frame %.1f ms, menu %.1f ms (from just before the spawn, "
-      "after the buffer swap)\n",
-      runs, f.median, m.median);
-  play::PrintFigure("start.first_frame_ms", f.median, "ms");
-  play::PrintFigure("start.menu_ms", m.median, "ms");
+      "start-up: median of %d runs (from just before the spawn to the end of the swap): first frame %.1f ms, "
+      "menu %.1f ms; bare window %.1f ms (menu floor with the loader's frames %.1f ms)\n",
+      runs, f, m, ff, ff + kLoaderFramesMs);
+  std::printf("memory at the menu (%.0f ms after it showed): resident %.1f MB, decoded assets %.1f MB; bare "
+              "window after the same wait %.1f MB\n",
+              play::kMenuSettleMs, r, d, fr);
+  std::printf("the program's memory at the menu (last run):\n%s", menuMap.c_str());
+  std::printf("the bare window's memory after the same wait (last run):\n%s", floorMap.c_str());
+  PrintSteps("the program", play::kProgramSteps, steps);
+  PrintSteps("the bare window", play::kFloorSteps, floorSteps);
+  play::PrintFigure("start.first_frame_ms", f, "ms");
+  play::PrintFigure("start.first_frame_ms.peer", ff, "ms");
+  play::PrintFigure("start.menu_ms", m, "ms");
+  play::PrintFigure("start.menu_ms.peer", ff + kLoaderFramesMs, "ms");
+  play::PrintFigure("rss.menu_mb", r, "MB");
+  play::PrintFigure("rss.menu_mb.peer", fr, "MB");
+  play::PrintFigure("rss.menu_mb.assets", d, "MB");
+  // Play is measured in this process, long after a start-up; the floor's memory is the same.
+  play::PrintFigure("play.rss_mb.1min.peer", fr, "MB");
   return 0;
 }
 

@@ -31,9 +31,11 @@ void ProbedLoop::Wrap(OxLoopPlatform* inner, LoopObserver* observer, HostMeter* 
 }
 
 void ProbedLoop::SwapBuffers() {
-  double t0 = MonotonicSeconds();
+  const double t0 = MonotonicSeconds();
   inner_->SwapBuffers();
-  if (meter_->recording) meter_->swapMs.push_back((MonotonicSeconds() - t0) * kMillisPerSecond);
+  const double t1 = MonotonicSeconds();
+  if (meter_->recording) meter_->swapMs.push_back((t1 - t0) * kMillisPerSecond);
+  meter_->latency.Swapped(t1);
   observer_->AfterSwap();
 }
 
@@ -54,6 +56,7 @@ void PlayHost::SetObserver(LoopObserver* observer) { nextObserver_ = observer; }
 OxTarnGame* PlayHost::Make() { return new PlayHost(nextObserver_); }
 
 PlayHost::PlayHost(LoopObserver* observer) : observer_(observer) {
+  marks.hostMade = MonotonicSeconds();
   instance_ = this;
   // The program's data folder is the build folder's, not the one beside this executable.
   _baseDir = String(QR_PROGRAM_DIR);
@@ -67,8 +70,15 @@ unsigned long PlayHost::XWindow() const { return XSession::WindowOf(Window()); }
 
 void PlayHost::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
                              int stencil, bool fullscreen) {
+  if (marks.windowAsked == 0) marks.windowAsked = MonotonicSeconds();
   OxTarnGame::SetGlfwWindow(width, height, red, green, blue, alpha, depth, stencil, fullscreen);
+  if (marks.windowOpen == 0) marks.windowOpen = MonotonicSeconds();
   if (Window()) glfwFocusWindow(Window());
+}
+
+void PlayHost::StartGame() {
+  OxTarnGame::StartGame();
+  if (marks.gameStarted == 0) marks.gameStarted = MonotonicSeconds();
 }
 
 void PlayHost::UpdateGame() {
@@ -80,6 +90,7 @@ void PlayHost::UpdateGame() {
   OxTarnGame::UpdateGame();
   const double cpu = ThreadCpuSeconds() - t0 - (meter.gcCpu - gcBefore);
   if (!runs) return;
+  meter.latency.UpdateRan();
   meter.updateCpu += cpu;
   ++meter.updates;
   pendingUpdateCpu_ += cpu;
@@ -110,6 +121,7 @@ void PlayHost::RenderGame() {
   const long long flushes0 = graphics ? graphics->stats.flushes : 0;
   const double gcBefore = meter.gcCpu, gcWallBefore = meter.gcWall;
   const double wall0 = MonotonicSeconds();
+  if (marks.firstRender == 0) marks.firstRender = wall0;
   const double t0 = ThreadCpuSeconds();
   OxTarnGame::RenderGame();
   const double cpu = ThreadCpuSeconds() - t0 - (meter.gcCpu - gcBefore);

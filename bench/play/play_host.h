@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/host_game.h"
+#include "latency.h"
 
 class c_MyApp;
 
@@ -51,6 +52,7 @@ struct HostMeter {
   std::vector<double> updateMs, renderMs, renderOursMs, pairMs, intervalMs, gcStepMs, swapMs;
   std::vector<double> drawCalls, flushes;  // per rendered frame
   std::vector<Stall> stalls;
+  LatencyMeter latency;  // records on its own flag
 
   // Our own code's CPU so far: update and render less the GL draw calls, plus collector steps.
   double OursCpu() const { return updateCpu + renderOursCpu + gcCpu; }
@@ -80,6 +82,17 @@ class ProbedLoop : public OxLoopPlatform {
   HostMeter* meter_ = nullptr;
 };
 
+// When the start-up reached each step, in monotonic seconds (0 until then): the host made (GLFW
+// is initialised by then), the first window asked for and opened, the game started (devices made,
+// its create callback run) and the first render begun.
+struct StartupMarks {
+  double hostMade = 0;
+  double windowAsked = 0;
+  double windowOpen = 0;
+  double gameStarted = 0;
+  double firstRender = 0;
+};
+
 class PlayHost : public OxTarnGame {
  public:
   // The observer the next host made by Make reports to; set before OxTarnGame::Main.
@@ -88,6 +101,7 @@ class PlayHost : public OxTarnGame {
   static OxTarnGame* Make();
   static PlayHost* Instance() { return instance_; }
 
+  void StartGame() override;
   void UpdateGame() override;
   void RenderGame() override;
   void gc_collect() override;
@@ -103,6 +117,7 @@ class PlayHost : public OxTarnGame {
 
   HostMeter meter;
   ProbedLoop loop;
+  StartupMarks marks;
 
  private:
   explicit PlayHost(LoopObserver* observer);

@@ -104,7 +104,7 @@ double ScriptedPlayer::Uniform(double low, double high) {
 }
 
 void ScriptedPlayer::SetGoal(Goal goal, double now) {
-  ReleaseAll();
+  ReleaseAll(now);
   goal_ = goal;
   nextAction_ = now + kGoalPause;
 }
@@ -123,22 +123,28 @@ void ScriptedPlayer::Send(const Event& e) {
       } else {
         heldKeys_.erase(e.code);
       }
+      hand_->Sending(true, e.due);
       OxGlfwGame::OnKey(e.code, e.press ? GLFW_PRESS : GLFW_RELEASE);
       break;
     case Kind::kButton:
       buttonHeld_ = e.press;
+      hand_->Sending(false, e.due);
       OxGlfwGame::OnMouseButton(GLFW_MOUSE_BUTTON_LEFT, e.press ? GLFW_PRESS : GLFW_RELEASE);
       break;
     case Kind::kPointer:
+      // The real pointer moves first, so the button callback finds it there; the move itself
+      // reaches the game through the window system's pointer callback.
       hand_->MoveTo(e.x, e.y);
+      hand_->Sending(false, e.due);
+      OxGlfwGame::OnMousePos(e.x, e.y);
       break;
   }
 }
 
-void ScriptedPlayer::ReleaseAll() {
+void ScriptedPlayer::ReleaseAll(double now) {
   queue_.clear();
-  while (!heldKeys_.empty()) Send(Event{0, Kind::kKey, *heldKeys_.begin(), false, 0, 0});
-  if (buttonHeld_) Send(Event{0, Kind::kButton, 0, false, 0, 0});
+  while (!heldKeys_.empty()) Send(Event{now, Kind::kKey, *heldKeys_.begin(), false, 0, 0});
+  if (buttonHeld_) Send(Event{now, Kind::kButton, 0, false, 0, 0});
 }
 
 double ScriptedPlayer::Tap(int key, double at, double hold) {

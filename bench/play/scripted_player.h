@@ -10,11 +10,13 @@ class c_MyApp;
 
 namespace play {
 
-// Where the scripted mouse goes: the real pointer and the window system's pointer callback.
+// The player's hand on the desktop: it moves the real pointer, and hears each event just before
+// the player hands it to the host's callback (with the time it was due).
 class PointerHand {
  public:
   virtual ~PointerHand() {}
   virtual void MoveTo(int x, int y) = 0;  // window coordinates in pixels
+  virtual void Sending(bool key, double due) = 0;
 };
 
 struct PlayerCounts {
@@ -62,7 +64,7 @@ class ScriptedPlayer {
   };
 
   void Send(const Event& e);
-  void ReleaseAll();
+  void ReleaseAll(double now);
   // Queues a press at `at` and its release `hold` seconds later; returns the release time.
   double Tap(int key, double at, double hold);
   double Uniform(double low, double high);

@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "assets.h"
 #include "clocks.h"
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game_modes.h"
+#include "memory_map.h"
 #include "summary.h"
 
 namespace play {
@@ -72,11 +74,10 @@ const char* PlaySession::PhaseName() const {
   return "?";
 }
 
-void PlaySession::MoveTo(int x, int y) {
-  // The real pointer moves, so the button callback finds it there; the move itself reaches the
-  // game through the window system's pointer callback.
-  x_.WarpPointer(host_ ? host_->XWindow() : 0, x, y);
-  OxGlfwGame::OnMousePos(x, y);
+void PlaySession::MoveTo(int x, int y) { x_.WarpPointer(host_ ? host_->XWindow() : 0, x, y); }
+
+void PlaySession::Sending(bool key, double due) {
+  if (host_) host_->meter.latency.Input(key ? InputKind::kKey : InputKind::kDrag, due, MonotonicSeconds());
 }
 
 PlaySession::Snapshot PlaySession::Take() const {
@@ -218,6 +219,8 @@ void PlaySession::BeginRecording(double) {
     v->reserve(room);
   }
   m.stalls.clear();
+  m.latency = LatencyMeter();
+  m.latency.recording = true;
   recordStart_ = Take();
   m.recording = true;
   recording_ = true;
@@ -226,6 +229,7 @@ void PlaySession::BeginRecording(double) {
 void PlaySession::EndRecording(double) {
   HostMeter& m = host_->meter;
   m.recording = false;
+  m.latency.Stop();
   recording_ = false;
   recorded_ = true;
   const Snapshot end = Take();
@@ -281,6 +285,18 @@ void PlaySession::EndRecording(double) {
   std::printf("  %-44s %.1f bytes (%lld in all, %lld collector steps)\n", "collector allocation per update",
               updates > 0 ? static_cast<double>(bytes) / updates : 0.0, bytes,
               end.gcSteps - recordStart_.gcSteps);
+  const Summary keyLatency = Summarise(m.latency.keys.toSwapMs);
+  const Summary dragLatency = Summarise(m.latency.drags.toSwapMs);
+  std::printf("play: input latency (wall), from the host's callback to the end of the swap of the first frame\n"
+              "  drawn after the update that consumed the event:\n");
+  PrintSpread("keys (presses and releases)", keyLatency);
+  PrintSpread("drags (button and pointer events)", dragLatency);
+  std::printf("  before the callback, from the time the event was due (waiting for the event poll):\n");
+  PrintSpread("keys", Summarise(m.latency.keys.queuedMs));
+  PrintSpread("drags", Summarise(m.latency.drags.queuedMs));
+  std::printf("  the whole span, from the time the event was due to the end of that swap:\n");
+  PrintSpread("keys", Summarise(m.latency.keys.dueToSwapMs));
+  PrintSpread("drags", Summarise(m.latency.drags.dueToSwapMs));
 
   // The samples are not needed after this; their memory goes before the later minutes are read.
   for (auto* v : {&m.updateMs, &m.renderMs, &m.renderOursMs, &m.pairMs, &m.intervalMs, &m.gcStepMs, &m.swapMs,
@@ -288,6 +304,7 @@ void PlaySession::EndRecording(double) {
     std::vector<double>().swap(*v);
   }
   std::vector<HostMeter::Stall>().swap(m.stalls);
+  m.latency = LatencyMeter();
   if (tally_.tilesCleared == 0) {
     // Figures of a game in which nothing happened would pass for figures of play.
     Missing("play.*", "no tile was cleared in the measured span, so it was not play");
@@ -330,13 +347,33 @@ void PlaySession::EndRecording(double) {
   } else {
     Missing("play.gc_bytes_per_frame", "no update ran");
   }
+  const struct {
+    const char* key;
+    const Summary& latency;
+  } latencies[] = {{"play.latency_ms.key", keyLatency}, {"play.latency_ms.drag", dragLatency}};
+  for (const auto& l : latencies) {
+    if (l.latency.count > 0) {
+      Figure(std::string(l.key) + ".median", l.latency.median, "ms");
+      Figure(std::string(l.key) + ".p99", l.latency.p99, "ms");
+    } else {
+      Missing(l.key, "no such event was shown in a frame");
+    }
+  }
 }
 
 void PlaySession::SampleMinutes(double elapsed) {
   while (nextMinute_ <= options_.rssMinutes && elapsed >= nextMinute_ * kSecondsPerMinute) {
     const double rss = ResidentMb();
     std::printf("memory: resident %.1f MB after %d min of play\n", rss, nextMinute_);
-    if (nextMinute_ == 1) rssFirst_ = rss;
+    if (nextMinute_ == 1) {
+      rssFirst_ = rss;
+      const DecodedAssets assets = CountDecodedAssets(host_->App());
+      std::printf(
+          "memory: decoded assets in use %.1f MB: %d images %.1f MB, %d sound effects %.1f MB, the tune %.1f MB\n",
+          assets.TotalMb(), assets.images, assets.imagesMb, assets.sounds, assets.soundsMb, assets.musicMb);
+      PrintMemoryMap();
+      Figure("play.rss_mb.1min.assets", assets.TotalMb(), "MB");
+    }
     if (nextMinute_ == options_.rssMinutes) {
       rssEnd_ = rss;
       rssEndMinute_ = nextMinute_;

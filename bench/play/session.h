@@ -39,6 +39,7 @@ class PlaySession : public LoopObserver, public PointerHand {
   void AfterPoll() override;
   void AfterUpdate() override;
   void MoveTo(int x, int y) override;
+  void Sending(bool key, double due) override;
 
   // The phase the session is in, for messages when something ends it early.
   const char* PhaseName() const;

@@ -2,12 +2,14 @@
 // (the command that starts the program in its own folder, beside a link to its data), a valid
 // desktop entry and the icon in the hicolor theme; the installed command, started from another
 // directory, finds its data and keeps its state in the player's data folder, taking over an
-// older ~/.tarnstate once. A DESTDIR install puts the same tree inside the staging folder only.
+// older ~/.tarnstate once; so does the Debian package's command, unpacked into a temporary
+// root. A DESTDIR install puts the same tree inside the staging folder only.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -101,6 +103,50 @@ class Installed : public Journey {
     EXPECT_EQ(EntryValue(*entry, "Icon"), fs::path(kIcon).stem().string());
     EXPECT_EQ(EntryValue(*entry, "Type"), "Application");
   }
+
+  // Started through `command` from elsewhere, with an older state in the home folder: the
+  // menu's images are there, so the data was found, and the older state's scores are shown;
+  // the state is then kept in the data folder under HOME, neither where the command was
+  // started nor beside the program in `programDir`.
+  void ExpectStateKeptUnderHome(const std::string& command, const std::string& programDir) {
+    const std::string home = workdir_ + "/home";
+    const std::string elsewhere = workdir_ + "/elsewhere";
+    fs::create_directories(elsewhere);
+    fs::create_directories(home);
+    StateValues older;
+    older.Top(kNormal, 0) = 4321;
+    older.Last(kNormal, 0) = 4321;
+    ASSERT_TRUE(WriteFile(home + "/.tarnstate", ComposeState(older)));
+    KeepOutput();
+    ++runs_;
+    ASSERT_TRUE(game_.Start(command, elsewhere, {},
+                            Artifact("stderr-" + std::to_string(runs_) + ".txt"),
+                            {"HOME=" + home, "XDG_DATA_HOME"}));
+    ASSERT_TRUE(FindWindow(kStartPatience));
+    ASSERT_TRUE(game_.WaitForLine(kMsgHighscoresLoaded, kStartPatience));
+    ASSERT_FALSE(WaitFor("installed menu", [](const Shot& s, const View& v) {
+                   return LooksLikeMenu(s, v) && SelectedDifficulty(s, v) == kNormal &&
+                          TopListFirstDigits(s, v) == Digits(4321);
+                 }, kStartPatience).Empty());
+
+    // Its state is kept in the data folder under HOME, not where it was started.
+    const std::string kept = home + "/" + kStateFolder + "/.tarnstate";
+    screen_.TakeFocus();
+    std::optional<std::string> state;
+    for (auto until = Clock::now() + kScreenPatience; Clock::now() < until;) {
+      state = ReadFile(kept);
+      if (state && *state != ComposeState(older)) break;  // saved again by the game
+      std::this_thread::sleep_for(kFilePoll);
+    }
+    ASSERT_TRUE(state) << "no state in " << kept;
+    std::optional<ReadState> read = ParseState(*state);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->values.Top(kNormal, 0), 4321);
+    EXPECT_FALSE(fs::exists(elsewhere + "/.tarnstate"));
+    EXPECT_FALSE(fs::exists(programDir + "/.tarnstate"));
+    screen_.RequestClose(window_);
+    EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
+  }
 };
 
 TEST_F(Installed, UnderAPrefixItStartsFromAnotherDirectoryWithItsData) {
@@ -108,46 +154,20 @@ TEST_F(Installed, UnderAPrefixItStartsFromAnotherDirectoryWithItsData) {
   ASSERT_EQ(Install(prefix), 0);
   ExpectLayout(prefix);
   ASSERT_FALSE(HasFatalFailure());
+  ExpectStateKeptUnderHome(prefix + "/" + kBinLink,
+                           prefix + "/" + fs::path(kProgram).parent_path().string());
+}
 
-  // Started through bin/ from elsewhere, with an older state in the home folder: the menu's
-  // images are there, so the data was found, and the older state is taken over.
-  const std::string home = workdir_ + "/home";
-  const std::string elsewhere = workdir_ + "/elsewhere";
-  fs::create_directories(elsewhere);
-  fs::create_directories(home);
-  StateValues older;
-  older.Top(kNormal, 0) = 4321;
-  older.Last(kNormal, 0) = 4321;
-  ASSERT_TRUE(WriteFile(home + "/.tarnstate", ComposeState(older)));
-  KeepOutput();
-  ++runs_;
-  ASSERT_TRUE(game_.Start(prefix + "/" + kBinLink, elsewhere, {},
-                          Artifact("stderr-" + std::to_string(runs_) + ".txt"),
-                          {"HOME=" + home, "XDG_DATA_HOME"}));
-  ASSERT_TRUE(FindWindow(kStartPatience));
-  ASSERT_TRUE(game_.WaitForLine(kMsgHighscoresLoaded, kStartPatience));
-  ASSERT_FALSE(WaitFor("installed menu", [](const Shot& s, const View& v) {
-                 return LooksLikeMenu(s, v) && SelectedDifficulty(s, v) == kNormal &&
-                        TopListFirstDigits(s, v) == Digits(4321);
-               }, kStartPatience).Empty());
-
-  // Its state is kept in the data folder under HOME, not where it was started.
-  const std::string kept = home + "/" + kStateFolder + "/.tarnstate";
-  screen_.TakeFocus();
-  std::optional<std::string> state;
-  for (auto until = Clock::now() + kScreenPatience; Clock::now() < until;) {
-    state = ReadFile(kept);
-    if (state && *state != ComposeState(older)) break;  // saved again by the game
-    std::this_thread::sleep_for(kFilePoll);
-  }
-  ASSERT_TRUE(state) << "no state in " << kept;
-  std::optional<ReadState> read = ParseState(*state);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->values.Top(kNormal, 0), 4321);
-  EXPECT_FALSE(fs::exists(elsewhere + "/.tarnstate"));
-  EXPECT_FALSE(fs::exists(prefix + "/" + fs::path(kProgram).parent_path().string() + "/.tarnstate"));
-  screen_.RequestClose(window_);
-  EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
+// The Debian package unpacked into a temporary root plays the same way through its command in
+// usr/games. The package is built by scripts/package.sh; the package checks run this test with
+// QR_PACKAGE_DEB naming it.
+TEST_F(Installed, FromTheDebianPackageItKeepsTheStateUnderHome) {
+  const char* deb = std::getenv("QR_PACKAGE_DEB");
+  if (!deb || !*deb) GTEST_SKIP() << "QR_PACKAGE_DEB names no package (the package checks set it)";
+  const std::string root = workdir_ + "/unpacked";
+  ASSERT_EQ(RunCommand({"dpkg-deb", "-x", deb, root}, kInstallPatience), 0);
+  ExpectStateKeptUnderHome(root + "/usr/games/quadrant-rush",
+                           root + "/usr/" + fs::path(kProgram).parent_path().string());
 }
 
 TEST_F(Installed, WithDestdirEverythingStaysInTheStagingFolder) {

@@ -2,7 +2,7 @@
 # The Debian package as a player's machine sees it: built by scripts/package.sh, passed by
 # lintian (no errors), its AppStream data, desktop entry and manual page validated, its
 # dependencies covering every library the program links, and its command, unpacked into a
-# temporary root, keeping the state in the data folder under HOME.
+# temporary root, keeping the state in the data folder under HOME, and, under Xvfb, playing.
 # Usage: check_package.sh [package build folder]
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -67,6 +67,19 @@ run
 env -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" XDG_DATA_HOME="$root/afile" "$cmd" 2>"$root/err" >"$root/out"
 [ "$(wc -l <"$root/err")" -eq 1 ] && grep -q "$root/afile/quadrant-rush" "$root/err" || fail "unmakeable folder: $(cat "$root/err")"
 [ -s "$root/out" ] || fail "the game did not start without a state folder"
+
+# With a display: the unpacked command plays, shows the scores of an older ~/.tarnstate in its
+# menu and keeps the state under HOME (the end-to-end suite's installed journey, given the package).
+journey=${QR_INSTALL_TEST:-$top/build/tests/e2e/install_test}
+if [ -x "$journey" ]; then
+  out=$(QR_PACKAGE_DEB="$deb" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null \
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$journey" \
+    --gtest_filter='Installed.FromTheDebianPackage*' 2>&1)
+  grep -q '^\[  PASSED  \] 1 test' <<<"$out" && ! grep -q '^\[  SKIPPED' <<<"$out" ||
+    fail "the unpacked package's journey: $out"
+else
+  fail "no $journey to play the unpacked package (build the normal tree first)"
+fi
 
 [ $fails -eq 0 ] && echo "package checks passed"
 exit $((fails > 0))

@@ -10,7 +10,7 @@ PACKAGES=(
   libopenal-dev
   libstb-dev libvorbis-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libgc-dev libsdl2-dev curl
-  xvfb xauth xdotool desktop-file-utils
+  xvfb xauth xdotool openbox wmctrl desktop-file-utils
   clang-14 libclang-rt-14-dev
   dpkg-dev lintian appstream groff-base gzip
 )

@@ -2,7 +2,8 @@
 # Installs what is missing, builds once, and runs the whole test suite with CTest:
 # first on the normal build, then the unit suites again under AddressSanitizer
 # and UndefinedBehaviorSanitizer. Tests that need a display get one Xvfb screen
-# (1280 x 1024) with Mesa's software GL; audio goes to OpenAL Soft's null output.
+# (1280 x 1024) with Mesa's software GL; audio goes to OpenAL Soft's null output. The end-to-end
+# journeys then run a second time under a window manager.
 # The server runs with -noreset, so it stays up between test programs. Then the collector and
 # gameplay suites once more in a collector stress build, and the Debian package's checks.
 set -euo pipefail
@@ -22,6 +23,10 @@ run_ctest() {
 status=0
 echo "== tests: normal build =="
 run_ctest "$top/build" || status=1
+# The journeys once more under a real window manager (openbox, stock configuration, started by
+# the journeys' fixture on the same server): decorations, its focus rules, close and full screen.
+echo "== tests: end-to-end journeys under a window manager =="
+QR_E2E_WM=openbox run_ctest "$top/build" -L e2e || status=1
 echo "== tests: sanitizer build (unit and integration suites) =="
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   run_ctest "$top/build-asan" -LE e2e || status=1

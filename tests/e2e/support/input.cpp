@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "support/game_process.h"
+#include "support/window_manager.h"
 
 namespace e2e {
 
@@ -30,7 +31,11 @@ bool Hands::Xdo(const std::vector<std::string>& args) {
   return RunCommand(argv, kXdoPatience) == 0;
 }
 
-bool Hands::Focus() { return Xdo({"windowfocus", "--sync", std::to_string(window_)}); }
+// A window manager decides who has the focus: the window is activated through it, as a click
+// on it would; a bare server takes the focus as it is set.
+bool Hands::Focus() {
+  return Xdo({UnderManager() ? "windowactivate" : "windowfocus", "--sync", std::to_string(window_)});
+}
 
 bool Hands::Press(const std::string& key) {
   heldKeys_.insert(key);

@@ -62,6 +62,8 @@ void Journey::SetUp() {
   artifacts_ = std::string(QR_E2E_ARTIFACTS) + "/" + TestName();
   fs::remove_all(artifacts_);
   fs::create_directories(artifacts_);
+  ASSERT_TRUE(manager_.Start(Artifact("window-manager.txt")))
+      << "the window manager \"" << WantedManager() << "\" did not take the screen over";
   started_ = Clock::now();
 }
 
@@ -82,6 +84,7 @@ void Journey::TearDown() {
   KeepOutput();
   WaitWindowGone();
   screen_.DropFocusThief();
+  manager_.Stop();
   if (!workdir_.empty()) fs::remove_all(workdir_);
 }
 

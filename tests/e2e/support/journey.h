@@ -15,6 +15,7 @@
 #include "support/screens.h"
 #include "support/screen.h"
 #include "support/view.h"
+#include "support/window_manager.h"
 
 namespace e2e {
 
@@ -94,6 +95,7 @@ class Journey : public ::testing::Test {
   // Waits until no window carries the game's title.
   void WaitWindowGone();
 
+  WindowManager manager_;  // started first and ended last, when one is wanted
   GameProcess game_;
   Screen screen_;
   std::unique_ptr<Hands> hands_;

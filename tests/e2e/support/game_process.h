@@ -36,6 +36,7 @@ class GameProcess {
   bool WaitForLine(const std::string& line, Seconds patience);
   std::vector<std::string> Lines();
   bool Running();
+  pid_t Pid() const { return pid_; }  // -1 once ended
 
   // Waits for the program to end: its exit status (0..255), or nothing on timeout or when it
   // was ended by a signal.

@@ -2,6 +2,7 @@
 // and up, Enter starts a Normal game, the cursor moves and a push clears a line, the pause menu
 // opens and closes on Escape and its quit ends the game with the "Quit" "Game" overlay; the
 // menu then lists the score, F4 ends the program normally and ".tarnstate" keeps the score.
+// Escape on the menu ends the program normally.
 #include <algorithm>
 
 #include "game/shell.h"
@@ -79,6 +80,17 @@ TEST_F(KeyboardJourney, PlaysANormalGameQuitsFromThePauseMenuAndKeepsTheScore) {
   EXPECT_EQ(state->values.Last(kNormal, 0), score);
   EXPECT_EQ(state->values.Top(kNormal, 0), score);
   for (Difficulty d : {kEasy, kHard}) EXPECT_EQ(state->values.Last(d, 0), 0);
+}
+
+// Escape on the menu is the way out: the program ends normally, with status 0.
+TEST_F(KeyboardJourney, EscapeInTheMenuEndsTheProgram) {
+  Start();
+  ASSERT_FALSE(WaitFor("menu", LooksLikeMenu, kStartPatience).Empty());
+  ASSERT_TRUE(hands_->Focus());
+  ASSERT_TRUE(hands_->Press("Escape"));  // held: the menu reads it at its next update
+  const std::optional<int> status = game_.WaitExit(kExitPatience);
+  hands_->Release("Escape");
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace

@@ -204,6 +204,27 @@ int c_MyApp::p_DoBG(int r, int g, int b, float a) {
 
 // ---- Text ----
 
+// The advances of a line of text at the current size, its leading space included: how far the
+// drawn line can reach from its x, for callers that shrink a line to keep it inside a box.
+float c_MyApp::p_TextAdvance(String text) {
+    String s = String(" ") + text;
+    const int n = s.Length();
+    const int gw = m_imgInfo[3 * m_fontSlot];
+    double width = 0;
+    for (int i = 0; i < n; ++i) {
+        int c = s[i];
+        int k;
+        if (c == kButtonMark) {
+            k = kButtonWidthAdjust;
+            ++i;
+        } else {
+            k = glyphAdjust(c);
+        }
+        width += (gw + k) * static_cast<double>(m_drawScaleX);
+    }
+    return static_cast<float>(width);
+}
+
 int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, int font) {
     String s = String(" ") + text;
     const int n = s.Length();

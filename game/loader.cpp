@@ -199,7 +199,7 @@ int c_MyApp::p_Loader() {
             break;
         case 6:
             p_LoadImg(kImgMenu, String("menu"), 256, 256, 4, mid);
-            p_LoadImg(kImgLogo, String("logo"), 256, 128, 1, mid);
+            p_LoadImg(kImgLogo, String("logo"), kLogoWidth, kLogoHeight, 1, mid);
             p_LoadSFX(kSfxBoardDone);
             break;
         case 7:

@@ -31,6 +31,7 @@ constexpr float kIntroWheelDrop = 8;   // wheel y per intro step
 constexpr float kIntroTextDrop = 3;    // description y per intro step
 constexpr float kWheelLeft = 38, kWheelRise = 64;
 constexpr float kLogoX = 0.55f, kLogoY = 96, kLogoSize = 1.5f;
+constexpr float kLogoMargin = 8;       // kept clear between the logo and the panel
 constexpr float kBarWidth = 3, kBarOffset = 2;
 constexpr float kBarAlpha = 0.2f, kPanelAlpha = 0.45f;            // panel not focused
 constexpr float kBarFocusAlpha = 1.0f, kPanelFocusAlpha = 0.75f;  // focused
@@ -153,9 +154,11 @@ int c_MyApp::p_Menu() {
     }
     if (m_touchUsed == 0) m_wheelTapped = 0;
 
-    // 4. Logo.
+    // 4. Logo. It keeps to the space left of the panel: on a narrow (portrait) screen it is drawn
+    // smaller rather than cut by the window's left edge and hidden under the panel.
     p_ResetDraw();
-    p_SetSize(kLogoSize);
+    const float logoRoom = (jscrw - W) * (1 - kLogoX) - kLogoMargin;  // centre to the panel
+    p_SetSize(std::min(kLogoSize, 2 * logoRoom / kLogoWidth));
     p_DrawImg(kImgLogo, (jscrw - W) * kLogoX, intro * kIntroLogoSlide + kLogoY, 0);
 
     // 5. Side panel; a press on it takes the focus, a second one confirms.

@@ -253,6 +253,7 @@ public:
     int p_CLS2D(float r, float g, float b, float a);
     int p_DoBG(int r, int g, int b, float a);
     int p_Text(float x, float y, String text, float alignX = 0, float alignY = 0, int font = 0);
+    float p_TextAdvance(String text);
     int p_PlaySFX(int n, float rate = 1.0f, float volume = 1.0f, float pan = 0.0f);
     int p_LoadSFX(int n);
     int p_PlayTune(String name, int flags);

@@ -244,9 +244,14 @@ int c_MyApp::p_OptionBox() {
         }
         if (m_optSel == n && fire) activated = true;
 
+        // A line longer than its highlight (a narrow portrait window) is drawn smaller to fit.
         p_ResetDraw();
         p_SetSize(kLineSize);
-        p_Text(x, y, lineText(this, line), 0, 0, 0);
+        const String text = lineText(this, line);
+        const float room = jscrw - kHighlightX - x;
+        const float reach = p_TextAdvance(text);
+        if (reach > room) p_SetSize(kLineSize * room / reach);
+        p_Text(x, y, text, 0, 0, 0);
 
         if (activated && m_optTouchLatch == 0 && m_optKeyLatch == 0) {
             runLine(this, line);

@@ -49,6 +49,7 @@ constexpr int kImgButtons = 95;     // menu buttons and gear frames
 constexpr int kImgParts = 96;
 constexpr int kImgIconSet = 97;     // pause, play and quit icons
 constexpr int kImgLogo = 98;
+constexpr int kLogoWidth = 256, kLogoHeight = 128;  // the title logo's frame
 constexpr int kImgMenu = 99;
 constexpr int kImageFlagMidHandle = 1;
 

@@ -12,7 +12,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kFullWidth = 1280, kFullHeight = 1024;  // the test screen: full screen fills it
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
 constexpr auto kFilePoll = std::chrono::milliseconds(50);
 constexpr auto kStillPaused = std::chrono::seconds(1);  // the pause menu stays up this long
@@ -122,7 +121,9 @@ TEST_F(WindowJourney, FullScreenSwitchReloadsTheImagesAndKeepsTheGame) {
   StartAGame(tiles);
   ASSERT_FALSE(HasFatalFailure());
 
-  SwitchAndExpectReload(kFullWidth, kFullHeight, "full-screen", tiles);
+  int fullWidth = 0, fullHeight = 0;  // full screen fills the test screen
+  ASSERT_TRUE(screen_.RootSize(&fullWidth, &fullHeight));
+  SwitchAndExpectReload(fullWidth, fullHeight, "full-screen", tiles);
   ASSERT_FALSE(HasFatalFailure());
   SwitchAndExpectReload(kWindowWidth, kWindowHeight, "windowed", tiles);
   ASSERT_FALSE(HasFatalFailure());

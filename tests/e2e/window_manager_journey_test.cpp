@@ -13,7 +13,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kFullWidth = 1280, kFullHeight = 1024;  // the test screen: full screen fills it
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
 constexpr auto kKeyTap = std::chrono::milliseconds(150);
 constexpr auto kIdleSpan = std::chrono::seconds(2);  // processor time is read over this span
@@ -136,7 +135,9 @@ TEST_F(WindowManagerJourney, FullScreenAndBackKeepsTheGamePlaying) {
   auto playing = [&](const Shot& s, const View& v) {
     return LooksBright(s, v) && !InPauseMenu(s, v) && LooksLikeBoard(s, v, tiles);
   };
-  for (auto [width, height] : {std::pair{kFullWidth, kFullHeight}, {kWindowWidth, kWindowHeight}}) {
+  int fullWidth = 0, fullHeight = 0;  // full screen fills the test screen
+  ASSERT_TRUE(screen_.RootSize(&fullWidth, &fullHeight));
+  for (auto [width, height] : {std::pair{fullWidth, fullHeight}, {kWindowWidth, kWindowHeight}}) {
     const std::string stage = std::to_string(width) + "x" + std::to_string(height);
     ASSERT_TRUE(hands_->Press("F11"));
     std::this_thread::sleep_for(kKeyTap);  // let go before the server repeats the key

@@ -192,6 +192,10 @@ bool Screen::WindowSize(unsigned long window, int* width, int* height) {
   return true;
 }
 
+bool Screen::RootSize(int* width, int* height) {
+  return display_ && WindowSize(DefaultRootWindow(display_), width, height);
+}
+
 Shot Screen::Grab(unsigned long window) {
   XWindowAttributes a;
   if (!display_ || !XGetWindowAttributes(display_, window, &a) || a.map_state != IsViewable)

@@ -60,6 +60,8 @@ class Screen {
   // The first window (depth first from the root) whose name is `title`; 0 when there is none.
   unsigned long FindWindow(const std::string& title);
   bool WindowSize(unsigned long window, int* width, int* height);
+  // The size of the whole test screen: what a full-screen window fills.
+  bool RootSize(int* width, int* height);
   // The window's pixels; an empty picture when the window is gone or not viewable.
   Shot Grab(unsigned long window);
   unsigned long FocusedWindow();

@@ -54,3 +54,35 @@ std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v);
 bool OverlayGone(const Shot& s, const View& v);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// The menu's focus, as the screen shows it: the chosen difficulty's description is drawn only
+// while the wheel has the focus, and the side panel darkens while it has it.
+bool ShowsDescription(const Shot& s, const View& v);
+bool PanelFocused(const Shot& s, const View& v);
+
+// The credits page, open and still: the side panel has widened over the whole screen. Its
+// moving part (the scrolling lines and the turning ring of circles) compared between two
+// pictures as the share of pixels whose brightness class differs.
+bool ShowsCreditsPage(const Shot& s, const View& v);
+double CreditsDifference(const Shot& a, const Shot& b, const View& v);
+
+// The options box, fully slid in: the line its selection is on (0 the back gear, then the
+// option lines 1 to kOptionLines); nothing while the box is closed or sliding.
+inline constexpr int kOptionLines = 5;  // sound, iCade, full screen, left and right stick
+std::optional<int> OptionsSelection(const Shot& s, const View& v);
+// The width of an option line's white text, in virtual units (0 when none): equal widths for
+// equal texts, different ones for the texts a toggle switches between.
+double OptionLineWidth(const Shot& s, const View& v, int line);
+
+// The game-over overlay's "New Highscore" note at rest: the letters of its title line, and the
+// glyphs of the place below it, whose last is the narrow "!" only for the first place ("1st!").
+struct HighscoreNote {
+  int titleLetters = 0;
+  int placeGlyphs = 0;
+  bool placeEndsNarrow = false;
+};
+std::optional<HighscoreNote> ShownHighscoreNote(const Shot& s, const View& v);
+
+}  // namespace e2e

@@ -284,7 +284,14 @@ constexpr double kOptBarShare = 0.8;
 constexpr double kNoteRestBand = 0.45, kNoteRise = 1.5;
 constexpr double kNoteProbeW = 0.6, kNoteProbeH = 56;
 constexpr double kNoteRestSlack = 8;
+constexpr double kNoteDescender = 4;  // the title's descenders reach this far below the point
 constexpr double kNarrowGlyph = 0.5;  // "!" is under half as wide as the widest glyph before it
+
+// Timer bars: 32 wide at x 16 and 48 short of the right edge, their foot 32 above the bottom,
+// a full bar 64 short of the height.
+constexpr double kTimerBarCentre = 32, kTimerBarFromRight = 32, kTimerBarFoot = 32;
+constexpr double kTimerBarSpare = 64;
+constexpr double kTimerBarLuma = 40;
 
 bool OptBarSelected(const Rgb& c) { return c.b > c.r + 30 && c.g > c.r + 30; }
 bool OptBarPlain(const Rgb& c) { return c.b > c.g + 20 && c.g < 100 && c.r < 130; }
@@ -360,16 +367,29 @@ double OptionLineWidth(const Shot& s, const View& v, int line) {
   return s.Bounds(bar, WhiteText).w / v.Scale();
 }
 
+double TimerBarShare(const Shot& s, const View& v) {
+  const int foot = v.At(0, v.Height() - kTimerBarFoot).y - 1;
+  const double full = (v.Height() - kTimerBarSpare) * v.Scale();
+  int tallest = 0;
+  for (double x : {kTimerBarCentre, v.Width() - kTimerBarFromRight}) {
+    const int px = v.At(x, 0).x;
+    int height = 0;
+    while (foot - height >= 0 && s.At(px, foot - height).Luma() < kTimerBarLuma) ++height;
+    tallest = std::max(tallest, height);
+  }
+  return full > 0 ? std::min(1.0, tallest / full) : 0;
+}
+
 std::optional<HighscoreNote> ShownHighscoreNote(const Shot& s, const View& v) {
   const double middle = v.Height() - std::trunc(kNoteRestBand * v.Height()) / kNoteRise;
   Rect probe = v.Centred(v.Width() / 2, middle, v.Width() * kNoteProbeW, kNoteProbeH);
   Rect ink = s.Bounds(probe, NoteGreen);
   if (ink.w == 0) return std::nullopt;
   if (std::fabs((ink.y + ink.h / 2.0) / v.Scale() - middle) > kNoteRestSlack) return std::nullopt;
-  const int split = v.At(0, middle).y;
+  const int split = v.At(0, middle).y, below = v.At(0, middle + kNoteDescender).y;
   std::vector<Rect> title = InkRuns(s, {probe.x, probe.y, probe.w, split - probe.y}, NoteGreen);
   std::vector<Rect> place =
-      InkRuns(s, {probe.x, split, probe.w, probe.y + probe.h - split}, NoteGreen);
+      InkRuns(s, {probe.x, below, probe.w, probe.y + probe.h - below}, NoteGreen);
   if (title.empty() || place.empty()) return std::nullopt;
   HighscoreNote note;
   note.titleLetters = static_cast<int>(title.size());

@@ -76,6 +76,11 @@ std::optional<int> OptionsSelection(const Shot& s, const View& v);
 // equal texts, different ones for the texts a toggle switches between.
 double OptionLineWidth(const Shot& s, const View& v, int line);
 
+// The playing screen's timer bars (black, standing on the line 32 units above the bottom at
+// both sides): the taller one's height as a share of a full bar, 0 to 1. A number floating
+// over one bar cuts it short; the other still reads.
+double TimerBarShare(const Shot& s, const View& v);
+
 // The game-over overlay's "New Highscore" note at rest: the letters of its title line, and the
 // glyphs of the place below it, whose last is the narrow "!" only for the first place ("1st!").
 struct HighscoreNote {

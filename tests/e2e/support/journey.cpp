@@ -23,6 +23,7 @@ constexpr int kLatchRelease = 15;  // updates for a released key to let go of it
 constexpr double kSameDescription = 0.02;  // share of outline pixels that may differ
 constexpr auto kStillFor = std::chrono::milliseconds(250);  // a settled board reads the same
 constexpr auto kFilePoll = std::chrono::milliseconds(50);
+constexpr int kDealAttempts = 4;  // deals without a line to clear are rare
 
 std::string TestName() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -238,6 +239,21 @@ std::optional<Board> Journey::StartGameWithEnter(const TileReader& tiles) {
       }).Empty())
     return std::nullopt;
   return board;
+}
+
+std::optional<Board> Journey::StartGameWithALine(const TileReader& tiles) {
+  for (int deal = 0; deal < kDealAttempts; ++deal) {
+    std::optional<Board> board = StartGameWithEnter(tiles);
+    if (!board || ClearingPush(*board)) return board;
+    Log("the deal offers no line: quit and deal again");
+    QuitFromThePauseMenu();
+    if (HasFatalFailure() || WaitFor("menu for another deal", [](const Shot& s, const View& v) {
+                               return LooksLikeMenu(s, v) && OverlayGone(s, v);
+                             }).Empty())
+      return std::nullopt;
+  }
+  ADD_FAILURE() << kDealAttempts << " deals in a row offered no line to clear";
+  return std::nullopt;
 }
 
 int Journey::ClearALine(const TileReader& tiles, const Board& board, std::optional<Board>* left) {

@@ -79,6 +79,9 @@ class Journey : public ::testing::Test {
   // From the menu: Enter held until a board is dealt; the board once it has dropped in, with
   // the cursor at its starting cell.
   std::optional<Board> StartGameWithEnter(const TileReader& tiles);
+  // The same, for a deal that offers a line to clear: a deal may offer none, and then that
+  // game is quit from the pause menu (entering a score of 0) and another one started.
+  std::optional<Board> StartGameWithALine(const TileReader& tiles);
   // Brings the cursor to a tile whose push makes a line and pushes it with Z and an arrow; the
   // score the line earns once it has cleared (0 on failure), and the board left behind.
   int ClearALine(const TileReader& tiles, const Board& board, std::optional<Board>* left);

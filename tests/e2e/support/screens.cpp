@@ -285,7 +285,7 @@ constexpr double kNoteRestBand = 0.45, kNoteRise = 1.5;
 constexpr double kNoteProbeW = 0.6, kNoteProbeH = 56;
 constexpr double kNoteRestSlack = 8;
 constexpr double kNoteDescender = 4;  // the title's descenders reach this far below the point
-constexpr double kNarrowGlyph = 0.5;  // "!" is under half as wide as the widest glyph before it
+constexpr double kNarrowGlyph = 0.6;  // "!" is about half as wide as the glyphs before it
 
 // Timer bars: 32 wide at x 16 and 48 short of the right edge, their foot 32 above the bottom,
 // a full bar 64 short of the height.
@@ -296,7 +296,11 @@ constexpr double kTimerBarLuma = 40;
 bool OptBarSelected(const Rgb& c) { return c.b > c.r + 30 && c.g > c.r + 30; }
 bool OptBarPlain(const Rgb& c) { return c.b > c.g + 20 && c.g < 100 && c.r < 130; }
 bool WhiteText(const Rgb& c) { return c.r > 200 && c.g > 200 && c.b > 200; }
-bool NoteGreen(const Rgb& c) { return c.g > 200 && c.r < 160 && c.b < 160; }
+// The note's glyphs are the font's greys tinted by (100, 255, 100): red and blue equal, green
+// 2.55 times as much. The green tiles are of other mixtures.
+bool NoteGreen(const Rgb& c) {
+  return c.g >= 170 && std::fabs(c.r - c.b) <= 8 && std::fabs(c.g - 2.55 * c.r) <= 20;
+}
 
 // The runs of columns of `r` holding a matching pixel, left to right.
 std::vector<Rect> InkRuns(const Shot& s, Rect r, bool (*ink)(const Rgb&)) {

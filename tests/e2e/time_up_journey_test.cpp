@@ -8,9 +8,9 @@
 namespace e2e {
 namespace {
 
-// A clear refills the timer to 6 s of settled play on Easy, a fresh deal to 20 s; a loaded
-// machine may draw far fewer frames than it updates, but the timer counts updates.
-constexpr Seconds kTimeUpPatience = kStartPatience + Seconds(3 * 20);
+// A clear refills the timer to 6 s of settled play on Easy, a fresh deal to 20 s: three
+// times a deal's time, and the usual wait for a screen on top.
+constexpr Seconds kTimeUpPatience = Seconds(3 * 20) + kScreenPatience;
 constexpr double kTimerNearlyOut = 0.25;  // of a full bar
 // "New Highscore" has 12 letters; "1st!" 4 glyphs, the narrow "!" last.
 constexpr int kTitleLetters = 12, kFirstPlaceGlyphs = 4;

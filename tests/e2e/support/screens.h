@@ -1,6 +1,7 @@
 // What the game's screens look like, as region measures on a window picture: the Loading
-// screen, the menu and its panel, lists and wheel, the board and its cursor, the pause menu
-// and the game-over overlay. Each reads the places the game draws at, through View.
+// screen, the menu and its panel, lists, wheel and focus, the credits page, the options box,
+// the board, its cursor and timer bars, the pause menu and the game-over overlay. Each reads
+// the places the game draws at, through View.
 #pragma once
 
 #include <optional>
@@ -52,10 +53,6 @@ bool ShowsGameOverBands(const Shot& s, const View& v);
 std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v);
 // No trace of the overlay left: neither band nor word.
 bool OverlayGone(const Shot& s, const View& v);
-
-}  // namespace e2e
-
-namespace e2e {
 
 // The menu's focus, as the screen shows it: the chosen difficulty's description is drawn only
 // while the wheel has the focus, and the side panel darkens while it has it.

@@ -19,10 +19,11 @@ namespace {
 constexpr auto kGrabInterval = std::chrono::milliseconds(15);  // between grabs while waiting
 constexpr auto kWindowPoll = std::chrono::milliseconds(10);
 constexpr int kMoveAttempts = 3;
-constexpr Seconds kMovePatience{3};
-constexpr int kLatchRelease = 15;  // updates for a released arrow to let go of the move latch
+constexpr int kLatchRelease = 15;  // updates for a released key to let go of its latch
 constexpr double kSameDescription = 0.02;  // share of outline pixels that may differ
 constexpr auto kStillFor = std::chrono::milliseconds(250);  // a settled board reads the same
+constexpr auto kFilePoll = std::chrono::milliseconds(50);
+constexpr int kDealAttempts = 4;  // deals without a line to clear are rare
 
 std::string TestName() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -174,14 +175,35 @@ void Journey::MoveCursor(int fromColumn, int fromRow, int toColumn, int toRow) {
     const int dy = dx != 0 ? 0 : toRow > y ? 1 : -1;
     x += dx;
     y += dy;
-    bool moved = false;
-    for (int attempt = 0; attempt < kMoveAttempts && !moved; ++attempt) {
-      moved = !HoldKeyUntil(Arrow(dx, dy), "cursor", [&](const Shot& s, const View& v) {
-                 return CursorAt(s, v, x, y);
-               }, kMovePatience, false).Empty();
-      Settle(kLatchRelease);
-    }
+    const bool moved = !PressUntil(Arrow(dx, dy), "cursor", [&](const Shot& s, const View& v) {
+                          return CursorAt(s, v, x, y);
+                        }, false).Empty();
     ASSERT_TRUE(moved) << "the cursor did not reach " << x << "," << y;
+  }
+}
+
+Shot Journey::PressUntil(const std::string& key, const std::string& stage,
+                         const ScreenTest& test, bool required, Seconds patience) {
+  for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
+    Shot s = HoldKeyUntil(key, stage, test, patience, false);
+    Settle(kLatchRelease);
+    if (!s.Empty()) return s;
+  }
+  if (required)
+    ADD_FAILURE() << "the screen \"" << stage << "\" did not appear after " << kMoveAttempts
+                  << " presses of " << key << "; last picture kept in " << artifacts_;
+  return {};
+}
+
+std::optional<ReadState> Journey::WaitForSavedState(Seconds patience) {
+  for (auto until = Clock::now() + patience;;) {
+    std::optional<std::string> text = ReadFile(StatePath());
+    if (text) {
+      std::optional<ReadState> state = ParseState(*text);
+      if (state) return state;
+    }
+    if (Clock::now() >= until) return std::nullopt;
+    std::this_thread::sleep_for(kFilePoll);
   }
 }
 
@@ -217,6 +239,21 @@ std::optional<Board> Journey::StartGameWithEnter(const TileReader& tiles) {
       }).Empty())
     return std::nullopt;
   return board;
+}
+
+std::optional<Board> Journey::StartGameWithALine(const TileReader& tiles) {
+  for (int deal = 0; deal < kDealAttempts; ++deal) {
+    std::optional<Board> board = StartGameWithEnter(tiles);
+    if (!board || ClearingPush(*board)) return board;
+    Log("the deal offers no line: quit and deal again");
+    QuitFromThePauseMenu();
+    if (HasFatalFailure() || WaitFor("menu for another deal", [](const Shot& s, const View& v) {
+                               return LooksLikeMenu(s, v) && OverlayGone(s, v);
+                             }).Empty())
+      return std::nullopt;
+  }
+  ADD_FAILURE() << kDealAttempts << " deals in a row offered no line to clear";
+  return std::nullopt;
 }
 
 int Journey::ClearALine(const TileReader& tiles, const Board& board, std::optional<Board>* left) {

@@ -14,6 +14,7 @@
 #include "support/input.h"
 #include "support/screens.h"
 #include "support/screen.h"
+#include "support/state_text.h"
 #include "support/view.h"
 #include "support/window_manager.h"
 
@@ -23,6 +24,7 @@ namespace e2e {
 inline constexpr Seconds kStartPatience{60};   // program start to its menu
 inline constexpr Seconds kScreenPatience{30};  // a screen to appear after an action
 inline constexpr Seconds kExitPatience{20};    // the program to end once asked
+inline constexpr Seconds kPressPatience{3};    // one press to show before it is tried again
 
 using ScreenTest = std::function<bool(const Shot&, const View&)>;
 
@@ -64,6 +66,11 @@ class Journey : public ::testing::Test {
   Shot HoldKeyUntil(const std::string& key, const std::string& stage, const ScreenTest& test,
                     Seconds patience = kScreenPatience, bool required = true);
   Shot HoldButtonUntil(Point at, const std::string& stage, const ScreenTest& test);
+  // For a control that acts once per press and must be let go of before it acts again: holds
+  // the key until the screen shows `test`, and when a loaded machine missed the press (or the
+  // release before it), lets go, waits and presses again, a few times.
+  Shot PressUntil(const std::string& key, const std::string& stage, const ScreenTest& test,
+                  bool required = true, Seconds patience = kPressPatience);
 
   // Moves the board's cursor one cell at a time with the arrow keys, checking each step on the
   // screen.
@@ -72,6 +79,9 @@ class Journey : public ::testing::Test {
   // From the menu: Enter held until a board is dealt; the board once it has dropped in, with
   // the cursor at its starting cell.
   std::optional<Board> StartGameWithEnter(const TileReader& tiles);
+  // The same, for a deal that offers a line to clear: a deal may offer none, and then that
+  // game is quit from the pause menu (entering a score of 0) and another one started.
+  std::optional<Board> StartGameWithALine(const TileReader& tiles);
   // Brings the cursor to a tile whose push makes a line and pushes it with Z and an arrow; the
   // score the line earns once it has cleared (0 on failure), and the board left behind.
   int ClearALine(const TileReader& tiles, const Board& board, std::optional<Board>* left);
@@ -86,6 +96,9 @@ class Journey : public ::testing::Test {
   std::optional<Board> SettledBoard(const TileReader& tiles, const std::string& stage);
 
   std::string StatePath() const { return workdir_ + "/.tarnstate"; }
+  // Waits until ".tarnstate" holds a whole state text (the program writes it by renaming a
+  // finished file into place); nothing when none appeared in time.
+  std::optional<ReadState> WaitForSavedState(Seconds patience = kScreenPatience);
   std::string Artifact(const std::string& name) const { return artifacts_ + "/" + name; }
 
   // Notes the time of a stage in stages.txt beside the pictures.

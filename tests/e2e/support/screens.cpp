@@ -249,3 +249,159 @@ std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+namespace {
+
+// Menu focus: the description's outline pixels cover more than this share of its place; the
+// panel is darker than this share of the background beside it only while it has the focus
+// (its black is drawn at 0.75 alpha then, at 0.45 otherwise).
+constexpr double kDescriptionShare = 0.01;
+constexpr double kFocusedPanelShade = 0.4;
+
+// Credits page: near the left edge, right of the panel's edge bar, the widened panel leaves
+// no light background; its lines and circles move in a column right of the middle.
+constexpr double kCreditEdgeX = 3, kCreditEdgeW = 5;
+constexpr double kCreditEdgeTop = 0.1, kCreditEdgeH = 0.4;  // of the height, above the wheel
+constexpr double kCreditDarkLuma = 100;
+constexpr double kCreditDarkShare = 0.9;
+constexpr double kCreditColumnLeft = 330, kCreditColumnRight = 10;  // from the right edge
+constexpr double kCreditColumnRise = 64, kCreditColumnDrop = 104;   // about the middle
+constexpr double kCreditTextLuma = 170;  // the white lines over the dark page
+
+// Options box lines, fully in: text at x 100 from y 130, 40 apart, each on a highlight bar
+// from x 84 to 84 short of the right edge; the bar's colour is read near its right end,
+// clear of the longest text.
+constexpr double kOptLineTop = 130, kOptLineGap = 40;
+constexpr double kOptBarX = 84, kOptBarRise = 2, kOptBarH = 24;
+constexpr double kOptProbeRight = 88, kOptProbeW = 40, kOptProbeInset = 4;
+constexpr double kOptBarShare = 0.8;
+
+// "New Highscore": two lines of 2-size text centred on a point rising with the words to
+// 1/1.5 of their band height above the bottom; the title line above that point, the place
+// below it.
+constexpr double kNoteRestBand = 0.45, kNoteRise = 1.5;
+constexpr double kNoteProbeW = 0.6, kNoteProbeH = 56;
+constexpr double kNoteRestSlack = 8;
+constexpr double kNoteDescender = 4;  // the title's descenders reach this far below the point
+constexpr double kNarrowGlyph = 0.6;  // "!" is about half as wide as the glyphs before it
+
+// Timer bars: 32 wide at x 16 and 48 short of the right edge, their foot 32 above the bottom,
+// a full bar 64 short of the height.
+constexpr double kTimerBarCentre = 32, kTimerBarFromRight = 32, kTimerBarFoot = 32;
+constexpr double kTimerBarSpare = 64;
+constexpr double kTimerBarLuma = 40;
+
+bool OptBarSelected(const Rgb& c) { return c.b > c.r + 30 && c.g > c.r + 30; }
+bool OptBarPlain(const Rgb& c) { return c.b > c.g + 20 && c.g < 100 && c.r < 130; }
+bool WhiteText(const Rgb& c) { return c.r > 200 && c.g > 200 && c.b > 200; }
+// The note's glyphs are the font's greys tinted by (100, 255, 100): red and blue equal, green
+// 2.55 times as much. The green tiles are of other mixtures.
+bool NoteGreen(const Rgb& c) {
+  return c.g >= 170 && std::fabs(c.r - c.b) <= 8 && std::fabs(c.g - 2.55 * c.r) <= 20;
+}
+
+// The runs of columns of `r` holding a matching pixel, left to right.
+std::vector<Rect> InkRuns(const Shot& s, Rect r, bool (*ink)(const Rgb&)) {
+  std::vector<Rect> runs;
+  bool inRun = false;
+  for (int x = r.x; x < r.x + r.w; ++x) {
+    const bool hit = s.Bounds({x, r.y, 1, r.h}, ink).w > 0;
+    if (hit && !inRun) runs.push_back({x, r.y, 0, r.h});
+    if (hit) runs.back().w = x - runs.back().x + 1;
+    inRun = hit;
+  }
+  return runs;
+}
+
+double OptLineY(int line) { return kOptLineTop + kOptLineGap * (line - 1); }
+
+}  // namespace
+
+bool ShowsDescription(const Shot& s, const View& v) {
+  Rect r = v.Box(kDescX, v.Height() - kDescRise, kDescW, kDescH);
+  return s.Fraction(r, [](const Rgb& c) { return c.Luma() < kOutlineLuma; }) > kDescriptionShare;
+}
+
+bool PanelFocused(const Shot& s, const View& v) {
+  return PanelLuma(s, v) < kFocusedPanelShade * MenuBackgroundLuma(s, v);
+}
+
+bool ShowsCreditsPage(const Shot& s, const View& v) {
+  Rect edge = v.Box(kCreditEdgeX, v.Height() * kCreditEdgeTop, kCreditEdgeW,
+                    v.Height() * kCreditEdgeH);
+  auto dark = [](const Rgb& c) { return c.Luma() < kCreditDarkLuma; };
+  return s.Fraction(edge, dark) >= kCreditDarkShare && MenuBackgroundLuma(s, v) < kCreditDarkLuma;
+}
+
+double CreditsDifference(const Shot& a, const Shot& b, const View& v) {
+  Rect r = v.Box(v.Width() - kCreditColumnLeft, v.Height() / 2 - kCreditColumnRise,
+                 kCreditColumnLeft - kCreditColumnRight, kCreditColumnRise + kCreditColumnDrop);
+  auto bright = [](const Rgb& c) { return c.Luma() > kCreditTextLuma; };
+  int differ = 0, total = 0;
+  for (int y = r.y; y < r.y + r.h; ++y) {
+    for (int x = r.x; x < r.x + r.w; ++x) {
+      ++total;
+      if (bright(a.At(x, y)) != bright(b.At(x, y))) ++differ;
+    }
+  }
+  return total ? double(differ) / total : 0;
+}
+
+std::optional<int> OptionsSelection(const Shot& s, const View& v) {
+  int selected = 0, plain = 0, line = 0;
+  for (int n = 1; n <= kOptionLines; ++n) {
+    Rect probe = v.Box(v.Width() - kOptProbeRight - kOptProbeW,
+                       OptLineY(n) - kOptBarRise + kOptProbeInset, kOptProbeW,
+                       kOptBarH - 2 * kOptProbeInset);
+    if (s.Fraction(probe, OptBarSelected) >= kOptBarShare) {
+      ++selected;
+      line = n;
+    } else if (s.Fraction(probe, OptBarPlain) >= kOptBarShare) {
+      ++plain;
+    }
+  }
+  if (selected + plain != kOptionLines || selected > 1) return std::nullopt;
+  return line;
+}
+
+double OptionLineWidth(const Shot& s, const View& v, int line) {
+  Rect bar = v.Box(kOptBarX, OptLineY(line) - kOptBarRise, v.Width() - 2 * kOptBarX, kOptBarH);
+  return s.Bounds(bar, WhiteText).w / v.Scale();
+}
+
+double TimerBarShare(const Shot& s, const View& v) {
+  const int foot = v.At(0, v.Height() - kTimerBarFoot).y - 1;
+  const double full = (v.Height() - kTimerBarSpare) * v.Scale();
+  int tallest = 0;
+  for (double x : {kTimerBarCentre, v.Width() - kTimerBarFromRight}) {
+    const int px = v.At(x, 0).x;
+    int height = 0;
+    while (foot - height >= 0 && s.At(px, foot - height).Luma() < kTimerBarLuma) ++height;
+    tallest = std::max(tallest, height);
+  }
+  return full > 0 ? std::min(1.0, tallest / full) : 0;
+}
+
+std::optional<HighscoreNote> ShownHighscoreNote(const Shot& s, const View& v) {
+  const double middle = v.Height() - std::trunc(kNoteRestBand * v.Height()) / kNoteRise;
+  Rect probe = v.Centred(v.Width() / 2, middle, v.Width() * kNoteProbeW, kNoteProbeH);
+  Rect ink = s.Bounds(probe, NoteGreen);
+  if (ink.w == 0) return std::nullopt;
+  if (std::fabs((ink.y + ink.h / 2.0) / v.Scale() - middle) > kNoteRestSlack) return std::nullopt;
+  const int split = v.At(0, middle).y, below = v.At(0, middle + kNoteDescender).y;
+  std::vector<Rect> title = InkRuns(s, {probe.x, probe.y, probe.w, split - probe.y}, NoteGreen);
+  std::vector<Rect> place =
+      InkRuns(s, {probe.x, below, probe.w, probe.y + probe.h - below}, NoteGreen);
+  if (title.empty() || place.empty()) return std::nullopt;
+  HighscoreNote note;
+  note.titleLetters = static_cast<int>(title.size());
+  note.placeGlyphs = static_cast<int>(place.size());
+  int widest = 0;
+  for (size_t i = 0; i + 1 < place.size(); ++i) widest = std::max(widest, place[i].w);
+  note.placeEndsNarrow = place.size() > 1 && place.back().w < kNarrowGlyph * widest;
+  return note;
+}
+
+}  // namespace e2e

@@ -1,6 +1,7 @@
 // What the game's screens look like, as region measures on a window picture: the Loading
-// screen, the menu and its panel, lists and wheel, the board and its cursor, the pause menu
-// and the game-over overlay. Each reads the places the game draws at, through View.
+// screen, the menu and its panel, lists, wheel and focus, the credits page, the options box,
+// the board, its cursor and timer bars, the pause menu and the game-over overlay. Each reads
+// the places the game draws at, through View.
 #pragma once
 
 #include <optional>
@@ -52,5 +53,38 @@ bool ShowsGameOverBands(const Shot& s, const View& v);
 std::optional<bool> OverlayWordsTitleCase(const Shot& s, const View& v);
 // No trace of the overlay left: neither band nor word.
 bool OverlayGone(const Shot& s, const View& v);
+
+// The menu's focus, as the screen shows it: the chosen difficulty's description is drawn only
+// while the wheel has the focus, and the side panel darkens while it has it.
+bool ShowsDescription(const Shot& s, const View& v);
+bool PanelFocused(const Shot& s, const View& v);
+
+// The credits page, open and still: the side panel has widened over the whole screen. Its
+// moving part (the scrolling lines and the turning ring of circles) compared between two
+// pictures as the share of pixels whose brightness class differs.
+bool ShowsCreditsPage(const Shot& s, const View& v);
+double CreditsDifference(const Shot& a, const Shot& b, const View& v);
+
+// The options box, fully slid in: the line its selection is on (0 the back gear, then the
+// option lines 1 to kOptionLines); nothing while the box is closed or sliding.
+inline constexpr int kOptionLines = 5;  // sound, iCade, full screen, left and right stick
+std::optional<int> OptionsSelection(const Shot& s, const View& v);
+// The width of an option line's white text, in virtual units (0 when none): equal widths for
+// equal texts, different ones for the texts a toggle switches between.
+double OptionLineWidth(const Shot& s, const View& v, int line);
+
+// The playing screen's timer bars (black, standing on the line 32 units above the bottom at
+// both sides): the taller one's height as a share of a full bar, 0 to 1. A number floating
+// over one bar cuts it short; the other still reads.
+double TimerBarShare(const Shot& s, const View& v);
+
+// The game-over overlay's "New Highscore" note at rest: the letters of its title line, and the
+// glyphs of the place below it, whose last is the narrow "!" only for the first place ("1st!").
+struct HighscoreNote {
+  int titleLetters = 0;
+  int placeGlyphs = 0;
+  bool placeEndsNarrow = false;
+};
+std::optional<HighscoreNote> ShownHighscoreNote(const Shot& s, const View& v);
 
 }  // namespace e2e

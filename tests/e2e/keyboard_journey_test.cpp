@@ -39,9 +39,9 @@ TEST_F(KeyboardJourney, PlaysANormalGameQuitsFromThePauseMenuAndKeepsTheScore) {
   TurnWheel("Up", kNormal);
   ASSERT_FALSE(HasFatalFailure());
 
-  // Enter starts the game; the arrows bring the cursor to a tile whose push makes a line, and
+  // Enter starts the game (dealt again should it offer no line); the arrows bring the cursor to a tile whose push makes a line, and
   // Z held with the arrow pushes it: the line clears and leaves holes.
-  std::optional<Board> board = StartGameWithEnter(tiles);
+  std::optional<Board> board = StartGameWithALine(tiles);
   ASSERT_TRUE(board);
   std::optional<Board> expected;
   const int score = ClearALine(tiles, *board, &expected);

@@ -63,7 +63,7 @@ TEST_F(RestartJourney, SecondStartReadsTheSavedStateAndListsTheEarlierScore) {
   Start();
   ASSERT_FALSE(WaitFor("menu", LooksLikeMenu, kStartPatience).Empty());
   ASSERT_TRUE(hands_->Focus());
-  std::optional<Board> board = StartGameWithEnter(tiles);
+  std::optional<Board> board = StartGameWithALine(tiles);
   ASSERT_TRUE(board);
   std::optional<Board> left;
   const int score = ClearALine(tiles, *board, &left);

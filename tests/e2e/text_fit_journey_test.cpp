@@ -67,12 +67,6 @@ Rect BottomEdge(const Shot& s, const View& v, double left, double right) {
   return r;
 }
 
-bool LooksLikeOptionsBox(const Shot& s, const View& v) {
-  auto brown = [](const Rgb& c) { return c.r > c.g + 30 && c.g > c.b + 30; };
-  return s.Fraction(v.Box(kBoxInset + 10, v.Height() * 0.9, v.Width() - 2 * kBoxInset - 20, 8),
-                    brown) > 0.8;
-}
-
 class TextFitJourney : public Journey {
  protected:
   // Resizes the window (through the manager when there is one, into the screen's corner so that
@@ -184,13 +178,13 @@ TEST_F(TextFitJourney, MenuOptionsAndPauseTextsStayInsideTheWindowAtEverySize) {
     ASSERT_TRUE(hands_->Focus());
     TapKey("Left");
     ASSERT_FALSE(HoldKeyUntil("Return", stage + " options opening",
-                              [](const Shot& s, const View& v) { return LooksLikeOptionsBox(s, v); })
+                              [](const Shot& s, const View& v) { return ShowsOptionsBox(s, v); })
                      .Empty());
-    Shot box = WaitStill(stage + " options", size, LooksLikeOptionsBox);
+    Shot box = WaitStill(stage + " options", size, ShowsOptionsBox);
     ASSERT_FALSE(box.Empty());
     CheckOptionsBox(box, stage);
     auto menuAlone = [](const Shot& s, const View& v) {
-      return !LooksLikeOptionsBox(s, v) && LooksLikeMenu(s, v);
+      return !ShowsOptionsBox(s, v) && LooksLikeMenu(s, v);
     };
     ASSERT_FALSE(HoldKeyUntil("Escape", stage + " options closing", menuAlone).Empty());
     // The menu takes keys again once the box has slid out of sight.

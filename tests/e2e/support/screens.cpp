@@ -349,6 +349,13 @@ double CreditsDifference(const Shot& a, const Shot& b, const View& v) {
   return total ? double(differ) / total : 0;
 }
 
+bool ShowsOptionsBox(const Shot& s, const View& v) {
+  constexpr double kBoxInset = 60, kProbeY = 0.9, kProbeH = 8, kBrownShare = 0.8;
+  auto brown = [](const Rgb& c) { return c.r > c.g + 30 && c.g > c.b + 30; };
+  return s.Fraction(v.Box(kBoxInset, v.Height() * kProbeY, v.Width() - 2 * kBoxInset, kProbeH),
+                    brown) > kBrownShare;
+}
+
 std::optional<int> OptionsSelection(const Shot& s, const View& v) {
   int selected = 0, plain = 0, line = 0;
   for (int n = 1; n <= kOptionLines; ++n) {

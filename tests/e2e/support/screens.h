@@ -65,6 +65,9 @@ bool PanelFocused(const Shot& s, const View& v);
 bool ShowsCreditsPage(const Shot& s, const View& v);
 double CreditsDifference(const Shot& a, const Shot& b, const View& v);
 
+// The options box's brown panel over the screen's lower part, in any layout (portrait too),
+// from the moment it has risen past there until it has slid away again.
+bool ShowsOptionsBox(const Shot& s, const View& v);
 // The options box, fully slid in: the line its selection is on (0 the back gear, then the
 // option lines 1 to kOptionLines); nothing while the box is closed or sliding.
 inline constexpr int kOptionLines = 5;  // sound, iCade, full screen, left and right stick

@@ -2,8 +2,10 @@
 # The layer check: a layer's sources include headers only from its own folder and the folders
 # beneath it. runtime/ is the bottom; host/ and net/ sit on runtime/ and know nothing of each
 # other; framework/ sits on host/ and net/; game/ sits on all of them. tools/, tests/, bench/
-# and fuzz/ are outside the layers. Prints every include that reaches upwards or sideways and
-# fails; prints one line and succeeds when there is none.
+# and fuzz/ are outside the layers. The game also never sees the window system's or the audio
+# library's headers, not even through the headers it includes: only the host's and the
+# framework's sources include them. Prints every include that breaks a rule and fails; prints one
+# line and succeeds when there is none.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -35,8 +37,42 @@ for layer in $layers; do
              $(find "$top/$layer" -type f \( -name '*.h' -o -name '*.cpp' \) | sort) /dev/null || true)
 done
 
+# The project's headers a file reaches through its "..." includes, into `reached`; each file's
+# own includes are read once.
+declare -A direct reached
+reach() {
+  local file=$1 path next
+  [ -z "${reached[$file]:-}" ] || return 0
+  reached[$file]=1
+  if [ -z "${direct[$file]+set}" ]; then
+    direct[$file]=""
+    while read -r path; do
+      for next in "$top/$path" "${file%/*}/$path"; do
+        if [ -f "$next" ]; then direct[$file]+=" $next"; break; fi
+      done
+    done < <(sed -nE 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/p' "$file")
+  fi
+  for next in ${direct[$file]}; do reach "$next"; done
+}
+hidden='^[[:space:]]*#[[:space:]]*include[[:space:]]*<(AL|GLFW)/'
+mapfile -t library_includes < <(grep -rnE "$hidden" "$top/runtime" "$top/host" "$top/net" \
+  "$top/framework" "$top/game" --include='*.h' --include='*.cpp' || true)
+for file in $(find "$top/game" -type f \( -name '*.h' -o -name '*.cpp' \) | sort); do
+  reached=()
+  reach "$file"
+  for hit in "${library_includes[@]}"; do
+    header=${hit%%:*}
+    [ -n "${reached[$header]:-}" ] || continue
+    rest=${hit#*:}
+    echo "layer check: ${file#"$top"/} reaches <${rest#*<} through ${header#"$top"/}:${rest%%:*};" \
+      "the game may not see the window system's or the audio library's headers" >&2
+    bad=1
+  done
+done
+
 if [ $bad -ne 0 ]; then
-  echo "layer check failed: order is runtime < host, net < framework < game (host and net apart)" >&2
+  echo "layer check failed: layers are runtime < host, net < framework < game, host and net apart;" \
+    "the window system and the audio library stay below the game" >&2
   exit 1
 fi
-echo "layer check: every include stays within its layer or below"
+echo "layer check: every include stays within its layer or below it"

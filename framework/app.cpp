@@ -208,4 +208,14 @@ int ox_app_EnumDisplayModes() {
   return 0;
 }
 
+int ox_app_SetDeviceWindow(int width, int height, int flags) {
+  ox_app__game->SetDeviceWindow(width, height, flags);
+  return 0;
+}
+
+c_DisplayMode* ox_app_DesktopMode() {
+  OxDisplayMode* desktop = ox_app__game->GetDesktopMode();
+  return desktop ? (new c_DisplayMode)->m_new(desktop->width, desktop->height) : nullptr;
+}
+
 int ox_app_EndApp() { oxError(String()); }

@@ -104,5 +104,10 @@ int ox_app_DeviceHeight();
 int ox_app_ValidateDeviceWindow(bool notifyApp);
 // The host's display modes without duplicate sizes, in first-seen order, and the desktop mode.
 int ox_app_EnumDisplayModes();
+// Reopens the window at width x height, full screen when flags has OX_WINDOW_FULLSCREEN; the new
+// size reaches the application through the next size check.
+int ox_app_SetDeviceWindow(int width, int height, int flags);
+// The desktop's mode as the host reports it now, null when the host knows none.
+c_DisplayMode* ox_app_DesktopMode();
 // Ends the process at once with status 0; no further callback runs and nothing is saved.
 [[noreturn]] int ox_app_EndApp();

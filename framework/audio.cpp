@@ -3,6 +3,7 @@
 #include "framework/audio.h"
 
 #include "framework/app.h"
+#include "host/audio.h"
 #include "host/files.h"
 
 gxtkAudio* ox_audio_device = nullptr;

@@ -1,9 +1,13 @@
 // The sound functions the game calls: c_Sound wrapping a device sample, and the
-// ox_audio_* functions over the one audio device (effects and music).
+// ox_audio_* functions over the one audio device (effects and music). The device and its
+// samples are only named here, so the audio library's headers stay inside the host and the
+// framework's sources.
 #pragma once
 
-#include "host/audio.h"
 #include "runtime/runtime.h"
+
+class gxtkAudio;
+class gxtkSample;
 
 // A loaded sound effect; null sample only when made with m_new2.
 class c_Sound : public Object {

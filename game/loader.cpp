@@ -61,10 +61,8 @@ constexpr int kClearedBadges = 128;    // start-up clears the first 128 badge fl
 constexpr int kClearedVkeys = 19;      // entries 0..18 of the virtual keys
 constexpr int kClearedHiscores = 31;
 
-// The windowed display the full-screen switch returns to, and the colour bits used when
-// the desktop mode is unknown.
+// The windowed display the full-screen switch returns to.
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
-constexpr int kWindowColourBits = 8;
 
 constexpr int kControllerScheme = 1;
 constexpr int kModeMenu = 1;
@@ -308,19 +306,15 @@ int c_MyApp::p_BankLoad() {
 }
 
 int c_MyApp::p_FullscreenFlip() {
-    OxGlfwGame* host = OxGlfwGame::_glfwGame;
-    if (!host) return 0;
-    OxGlfwVideoMode* desktop = host->GetGlfwDesktopMode();
-    const int red = desktop ? desktop->RedBits : kWindowColourBits;
-    const int green = desktop ? desktop->GreenBits : kWindowColourBits;
-    const int blue = desktop ? desktop->BlueBits : kWindowColourBits;
+    if (!ox_app__game) return 0;
+    c_DisplayMode* desktop = ox_app_DesktopMode();
     m_fullscreen = 1 - m_fullscreen;
     // The new window size restarts loading through the render callback's size check.
     if (m_fullscreen == 1 && desktop) {
-        host->SetGlfwWindow(desktop->Width, desktop->Height, red, green, blue, 0, 0, 0, true);
+        ox_app_SetDeviceWindow(desktop->m_width, desktop->m_height, OX_WINDOW_FULLSCREEN);
     } else {
         m_fullscreen = 0;
-        host->SetGlfwWindow(kWindowWidth, kWindowHeight, red, green, blue, 0, 0, 0, false);
+        ox_app_SetDeviceWindow(kWindowWidth, kWindowHeight, 0);
     }
     return 0;
 }

@@ -9,7 +9,7 @@ PACKAGES=(
   libglfw3-dev libgl-dev libgl1-mesa-dri libx11-dev
   libopenal-dev
   libstb-dev libvorbis-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev libbenchmark-dev libgc-dev libsdl2-dev curl
+  libgtest-dev libgmock-dev libgc-dev libsdl2-dev curl
   xvfb xauth xdotool openbox wmctrl desktop-file-utils
   clang-14 libclang-rt-14-dev
   dpkg-dev lintian appstream groff-base gzip

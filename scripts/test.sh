@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds once, and runs the whole test suite with CTest:
-# first on the normal build, then the unit suites again under AddressSanitizer
-# and UndefinedBehaviorSanitizer. Tests that need a display get one Xvfb screen
-# (1920 x 1200, room for a 1920 x 1080 window and its frame) with Mesa's software GL; audio goes to OpenAL Soft's null output. The end-to-end
-# journeys then run a second time under a window manager.
+# Checks that no layer includes a header of a layer above it (scripts/check_layers.sh), installs
+# what is missing, builds once, and runs the whole test suite with CTest: first on the normal
+# build, then the unit suites again under AddressSanitizer and UndefinedBehaviorSanitizer. Tests
+# that need a display get one Xvfb screen (1920 x 1200, room for a 1920 x 1080 window and its
+# frame) with Mesa's software GL; audio goes to OpenAL Soft's null output. The end-to-end journeys
+# then run a second time under a window manager.
 # The server runs with -noreset, so it stays up between test programs. Then the collector and
 # gameplay suites once more in a collector stress build, and the Debian package's checks.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/scripts/check_layers.sh"
 bash "$top/scripts/build.sh"
 bash "$top/scripts/build.sh" --asan
 

@@ -11,6 +11,7 @@
 #include "framework/audio.h"
 #include "framework/graphics.h"
 #include "game/my_app.h"
+#include "host/audio.h"
 
 namespace play {
 

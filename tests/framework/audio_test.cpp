@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host/audio.h"
 #include "host/host_game.h"
 
 namespace {

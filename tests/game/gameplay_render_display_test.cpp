@@ -11,6 +11,7 @@
 #include "framework/graphics.h"
 #include "framework/input.h"
 #include "game/my_app.h"
+#include "host/audio.h"
 #include "host/host_game.h"
 #include "host/renderer.h"
 #include "support/game_fixture.h"

@@ -13,6 +13,7 @@
 #include "framework/input.h"
 #include "game/my_app.h"
 #include "game/rules.h"
+#include "host/audio.h"
 #include "host/host_game.h"
 
 // The loop platform of the tests: time only moves when the test says so.

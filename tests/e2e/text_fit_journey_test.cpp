@@ -1,7 +1,8 @@
 // The texts stay inside the window at every size a player may give it, portrait too: at each
 // size the menu (score lists, logo, description), the options box's lines and the pause menu's
 // label are looked at once they stand still, and no text ink may lie in the outermost pixels
-// of the window where those texts come near it, where a clipped glyph would show.
+// of the window where those texts come near it, where a clipped glyph would show. The lists are
+// full of wide scores.
 #include <algorithm>
 #include <cmath>
 #include <thread>
@@ -150,6 +151,16 @@ class TextFitJourney : public Journey {
 TEST_F(TextFitJourney, MenuOptionsAndPauseTextsStayInsideTheWindowAtEverySize) {
   TileReader tiles(BuildData() + "/gfx.png");
   ASSERT_TRUE(tiles.Ready());
+  // Full score lists of wide scores, every last digit among them, so the right-aligned lists
+  // reach as far right as any score can.
+  StateValues saved;
+  for (Difficulty d : {kEasy, kNormal, kHard}) {
+    for (int k = 0; k < kListEntries; ++k) {
+      saved.Top(d, k) = 987654329 - k;
+      saved.Last(d, k) = 13570 + 1111 * k;
+    }
+  }
+  ASSERT_TRUE(WriteFile(StatePath(), ComposeState(saved)));
   int screenW = 0, screenH = 0;
   Start();
   ASSERT_TRUE(screen_.RootSize(&screenW, &screenH));

@@ -321,4 +321,30 @@ private:
     void p_RunMode();
     void p_FitScreen(int width, int height);
     int p_ReplayDrawList(float width, float height);
+
+    // Steps of the main menu's frame (menu.cpp), in the order p_Menu runs them.
+    struct MenuLayout;
+    struct MenuPanelPress;
+    struct MenuArrows;
+    void p_MenuBackground();
+    MenuLayout p_MenuSlideIn();
+    void p_MenuQuitKeys();
+    void p_MenuLogo(const MenuLayout& at);
+    MenuPanelPress p_MenuPanel(const MenuLayout& at);
+    bool p_MenuPlayIcon(const MenuLayout& at, bool onPanel);
+    void p_MenuScoreLists(const MenuLayout& at);
+    void p_MenuTurnWheel();
+    void p_MenuGear(const MenuLayout& at);
+    void p_MenuDragWheel(const MenuLayout& at);
+    bool p_MenuWheelItems(const MenuLayout& at);
+    bool p_MenuWheelItem(const MenuLayout& at, int i, bool settled);
+    MenuArrows p_MenuKeyRepeat();
+    bool p_MenuPlayerKeys(const MenuLayout& at, const MenuArrows& arrows);
+    void p_MenuApplyChoice(bool confirm);
+    void p_MenuMakerLogo(const MenuLayout& at);
+    void p_MenuCredits(const MenuLayout& at);
+    void p_MenuCreditLines(float shift);
+    void p_MenuCreditStats(float shift);
+    void p_MenuCreditCircles(float shift);
+
 };

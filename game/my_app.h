@@ -347,4 +347,18 @@ private:
     void p_MenuCreditStats(float shift);
     void p_MenuCreditCircles(float shift);
 
+    // Steps of the pause menu's frame (pause.cpp), in the order p_PauseMenu runs them, and
+    // its two actions.
+    void p_PauseResume();
+    void p_PauseQuit();
+    void p_PauseDarken();
+    void p_PauseSlide();
+    void p_PauseFigure();
+    void p_PauseTuneFigure(float R);
+    void p_PauseTrail(float penX, float penY);
+    void p_PauseTitle();
+    void p_PauseOverscan();
+    void p_PauseButtons();
+    void p_PauseKeySelect();
+    void p_PauseResumeKey();
 };

@@ -361,4 +361,20 @@ private:
     void p_PauseButtons();
     void p_PauseKeySelect();
     void p_PauseResumeKey();
+
+    // Steps of the options box's frame (options.cpp), in the order p_OptionBox runs them,
+    // and its closing.
+    struct OptionGear;
+    void p_OptionClose();
+    void p_OptionCornerMarks();
+    void p_OptionBlockInput();
+    float p_OptionPanel();
+    OptionGear p_OptionBackGear();
+    void p_OptionCloseByGear(bool gearHit);
+    void p_OptionOverscan(float slideX);
+    int p_OptionLines(float rise);
+    bool p_OptionLineTapped(int n, float tapX, float y, float tapW);
+    void p_OptionLineText(const String& text, float x, float y);
+    void p_OptionKeys(int count);
+    void p_OptionReleaseLatches();
 };

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr float kDegToRad = 0.017453292519943295f;
-constexpr int kPlayers = 4;            // game pads read for quitting and the credits page
 constexpr int kKeyMode = 1;            // p_PlayKey mode: sticks count as directions
 constexpr int kKeyboardOnly = -1;      // p_PlayKey player: keyboard and virtual keys only
 
@@ -81,8 +80,9 @@ constexpr int kDiscFrame = 1, kRingFrame = 3;
 constexpr float kDiscSize = 0.5f, kRingSize = 1.5625f, kGearSize = 1.5f;
 constexpr float kActiveAlpha = 0.8f, kIdleAlpha = 0.25f;
 constexpr float kGearSpeed = 0.3f;
-constexpr int kGearFrames[3] = {8, 9, 10};
-constexpr float kGearTurns[3] = {-1, 2, -4};
+constexpr int kGearLayers = 3;         // the gear is three images turning at their own rates
+constexpr int kGearFrames[kGearLayers] = {8, 9, 10};
+constexpr float kGearTurns[kGearLayers] = {-1, 2, -4};
 
 // Key repeat (m_player[21], m_player[22]): at once, then 31, 19, 7, 4, 4, ... frames.
 constexpr float kRepeatFirst = 30, kRepeatDrop = 12, kRepeatMin = 3;
@@ -115,106 +115,174 @@ constexpr int kSchemeKeyboard = 0, kSchemeController = 1, kSchemeTouch = 2;
 constexpr int kDragNone = -1;
 constexpr int kDragLatch = -1;         // a drag sets the latches to -1, which wheel actions treat as free
 
+// Any of the game pads (and the keyboard) holds the key.
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+
+// Menu actions wait until the key and the pointer used by the last one are let go; an
+// action takes both latches.
+bool latchesFree(const c_MyApp& app) { return app.m_keyLatch == 0 && app.m_touchUsed == 0; }
+void setLatches(c_MyApp& app) { app.m_keyLatch = app.m_touchUsed = 1; }
+
+// Neither the options box nor the credits page covers the menu.
+bool noPage(const c_MyApp& app) { return app.m_optionsOpen == 0 && app.m_creditsOpen == 0; }
+
+// One step of the up / down key repeat: wait the current gap, shorten the next one.
+void repeatStep(c_MyApp& app) {
+    app.m_player[kPlMenuRepeat] = app.m_player[kPlMenuRepeatStep];
+    app.m_player[kPlMenuRepeatStep] = std::max(kRepeatMin, app.m_player[kPlMenuRepeatStep] - kRepeatDrop);
+    setLatches(app);
+}
+
 }  // namespace
 
-int c_MyApp::p_Menu() {
-    const float W = m_panelX + kPanelBase;
-    const int choiceAtStart = m_menuChoice;
-    const int minChoice = isOuya == 1 ? kQuitItem : 0;
-    auto anyPlayer = [this](int key) {
-        for (int p = 0; p < kPlayers; ++p)
-            if (p_PlayKey(key, kKeyMode, p)) return true;
-        return false;
-    };
-    auto latchesFree = [this] { return m_keyLatch == 0 && m_touchUsed == 0; };
-    auto setLatches = [this] { m_keyLatch = m_touchUsed = 1; };
-    auto noPage = [this] { return m_optionsOpen == 0 && m_creditsOpen == 0; };
-    auto sound = [this](int n) { p_PlaySFX(n, 1.0f, 1.0f, 0.0f); };
-    bool confirm = false;
+// Measures of one menu frame, fixed once the intro has stepped.
+struct c_MyApp::MenuLayout {
+    float W;            // width of the side panel
+    float intro;        // intro steps still to go, 0 or below
+    float cx, cy;       // wheel centre
+    int choiceAtStart;  // the wheel's selection as the frame began
+    int minChoice;      // the first item on the wheel: the quit item on the console
+};
 
-    // 1. Background.
+// What a press on the side panel did: it lies over the panel, and it confirms.
+struct c_MyApp::MenuPanelPress {
+    bool onPanel;
+    bool confirm;
+};
+
+// Up and down of player 0, read once for the key repeat and the wheel.
+struct c_MyApp::MenuArrows {
+    bool up;
+    bool down;
+};
+
+// One frame of the main menu. Every step draws and reacts in turn, so what a step draws
+// sits under what the later ones draw.
+int c_MyApp::p_Menu() {
+    p_MenuBackground();
+    const MenuLayout at = p_MenuSlideIn();
+    p_MenuQuitKeys();
+    if (m_touchUsed == 0) m_wheelTapped = 0;  // a released pointer may tap the wheel again
+    p_MenuLogo(at);
+    const MenuPanelPress panel = p_MenuPanel(at);
+    bool confirm = panel.confirm;
+    if (p_MenuPlayIcon(at, panel.onPanel)) confirm = true;
+    if (m_optionsOpen == 0) p_MenuScoreLists(at);
+    p_MenuTurnWheel();
+    if (noPage(*this)) {
+        p_MenuGear(at);
+        p_MenuDragWheel(at);
+        if (p_MenuWheelItems(at)) confirm = true;
+    }
+    const MenuArrows arrows = p_MenuKeyRepeat();
+    if (noPage(*this) && p_MenuPlayerKeys(at, arrows)) confirm = true;
+    p_MenuApplyChoice(confirm);
+    p_MenuMakerLogo(at);
+    if (m_creditsOpen == 1) p_MenuCredits(at);
+    return 0;
+}
+
+// The background drifts around a light grey.
+void c_MyApp::p_MenuBackground() {
     const float t = std::trunc(ox_app_Millisecs() * kBgClockRate) * kDegToRad;
     p_DoBG(static_cast<int>(std::sin(t) * kBgSwing + kBgMid), static_cast<int>(std::cos(t) * kBgSwing + kBgMid),
            static_cast<int>(kBgMid - std::cos(t) * kBgSwing), kBgKeepAlpha);
+}
 
-    // 2. Intro slide.
+// The intro slide moves one step, and the frame's measures follow from it.
+c_MyApp::MenuLayout c_MyApp::p_MenuSlideIn() {
+    MenuLayout at;
+    at.W = m_panelX + kPanelBase;
+    at.choiceAtStart = m_menuChoice;
+    at.minChoice = isOuya == 1 ? kQuitItem : 0;
     if (m_menuIntro < 0) ++m_menuIntro;
-    const float intro = static_cast<float>(m_menuIntro);
-    const float cx = intro * kIntroLogoSlide + kWheelLeft;
-    const float cy = static_cast<float>(static_cast<int>(jscrh - kWheelRise - intro * kIntroWheelDrop));
+    at.intro = static_cast<float>(m_menuIntro);
+    at.cx = at.intro * kIntroLogoSlide + kWheelLeft;
+    at.cy = static_cast<float>(static_cast<int>(jscrh - kWheelRise - at.intro * kIntroWheelDrop));
+    return at;
+}
 
-    // 3. Quitting: the desktop ends at once; the console asks first.
-    if (latchesFree()) {
-        if (anyPlayer(kKeyPause) && isOuya == 0) {
-            oxError(String());
-        } else if (isOuya == 1 && (anyPlayer(kKeyBack) || ox_input_KeyDown(kKeyCodeEscape))) {
-            m_mode = kModeQuitPrompt;
-            setLatches();
-        }
+// Quitting: the desktop ends at once; the console asks first.
+void c_MyApp::p_MenuQuitKeys() {
+    if (!latchesFree(*this)) return;
+    if (anyPlayer(*this, kKeyPause) && isOuya == 0) {
+        oxError(String());
+    } else if (isOuya == 1 && (anyPlayer(*this, kKeyBack) || ox_input_KeyDown(kKeyCodeEscape))) {
+        m_mode = kModeQuitPrompt;
+        setLatches(*this);
     }
-    if (m_touchUsed == 0) m_wheelTapped = 0;
+}
 
-    // 4. Logo. It keeps to the space left of the panel: on a narrow (portrait) screen it is drawn
-    // smaller rather than cut by the window's left edge and hidden under the panel.
+// The logo keeps to the space left of the panel: on a narrow (portrait) screen it is drawn
+// smaller rather than cut by the window's left edge and hidden under the panel.
+void c_MyApp::p_MenuLogo(const MenuLayout& at) {
     p_ResetDraw();
-    const float logoRoom = (jscrw - W) * (1 - kLogoX) - kLogoMargin;  // centre to the panel
+    const float logoRoom = (jscrw - at.W) * (1 - kLogoX) - kLogoMargin;  // centre to the panel
     p_SetSize(std::min(kLogoSize, 2 * logoRoom / kLogoWidth));
-    p_DrawImg(kImgLogo, (jscrw - W) * kLogoX, intro * kIntroLogoSlide + kLogoY, 0);
+    p_DrawImg(kImgLogo, (jscrw - at.W) * kLogoX, at.intro * kIntroLogoSlide + kLogoY, 0);
+}
 
-    // 5. Side panel; a press on it takes the focus, a second one confirms.
+// The side panel; a press on it takes the focus, a second one confirms.
+c_MyApp::MenuPanelPress c_MyApp::p_MenuPanel(const MenuLayout& at) {
     p_ResetDraw();
-    const float panelX = jscrw - W - intro * kIntroPanelSlide;
+    const float panelX = jscrw - at.W - at.intro * kIntroPanelSlide;
     p_Alpha(m_menuFocus == kFocusPanel ? kBarFocusAlpha : kBarAlpha);
     p_Rect(panelX - kBarOffset, kPanelTop, kBarWidth, jscrh - kPanelTop);
     p_SetCol(0, 0, 0, m_menuFocus == kFocusPanel ? kPanelFocusAlpha : kPanelAlpha);
-    p_Rect(panelX, kPanelTop, W + kPanelOverhang, jscrh - kPanelTop);
-    const bool onPanel = p_MouseIn(panelX, kPanelTop, W + kPanelOverhang, jscrh) != 0;
-    if (onPanel) {
-        if (m_menuFocus != kFocusPanel && latchesFree()) {
-            sound(kSfxMove);
+    p_Rect(panelX, kPanelTop, at.W + kPanelOverhang, jscrh - kPanelTop);
+    MenuPanelPress press{p_MouseIn(panelX, kPanelTop, at.W + kPanelOverhang, jscrh) != 0, false};
+    if (press.onPanel) {
+        if (m_menuFocus != kFocusPanel && latchesFree(*this)) {
+            p_PlaySFX(kSfxMove);
             m_menuFocus = kFocusPanel;
-            setLatches();
-        } else if (m_menuFocus == kFocusPanel && latchesFree() && noPage()) {
-            sound(kSfxMove);
-            confirm = true;
+            setLatches(*this);
+        } else if (m_menuFocus == kFocusPanel && latchesFree(*this) && noPage(*this)) {
+            p_PlaySFX(kSfxMove);
+            press.confirm = true;
         }
     }
+    return press;
+}
 
-    // 6. Play icon.
+// The play icon, shown while the wheel has the focus; a tap on it confirms.
+bool c_MyApp::p_MenuPlayIcon(const MenuLayout& at, bool onPanel) {
     p_ResetDraw();
-    const float playX = jscrw - W * 0.5f, playY = jscrh - kPlayIconRise;
+    const float playX = jscrw - at.W * 0.5f, playY = jscrh - kPlayIconRise;
     p_SetSize(kPlayIconSize);
     p_SetCol(kPlayR, kPlayG, kPlayB, (m_menuFocus == kFocusWheel && !onPanel) ? kPlayIconAlpha : 0.0f);
     p_DrawImg(kImgIconSet, playX, playY, kPlayIconFrame);
-    if (p_MouseIn_Centered(playX, playY, kPlayIconHit, kPlayIconHit) && latchesFree() && noPage()) {
+    if (p_MouseIn_Centered(playX, playY, kPlayIconHit, kPlayIconHit) && latchesFree(*this) && noPage(*this)) {
         m_menuFocus = kFocusWheel;
         m_touchUsed = 1;
-        sound(kSfxConfirm);
-        confirm = true;
+        p_PlaySFX(kSfxConfirm);
+        return true;
     }
+    return false;
+}
 
-    // 7. Score lists of the chosen difficulty, as many lines as the height allows.
-    if (m_optionsOpen == 0) {
-        const int d = std::clamp(m_difficulty, 1, kStateGroupsRead);
-        const int b = kGroupEntries * (d - 1);
-        const int lineH = std::max(1, static_cast<int>(m_imgInfo[3 * m_fontSlot + 1] * kLineSpacing));
-        const int n = std::clamp(static_cast<int>(jscrh / 2 - kListReserve) / lineH, 1, kListMax);
-        String top = n == 1 ? String("Highscore") : String("Top ") + String(n);
-        String last = n == 1 ? String("Last") : String("Last ") + String(n);
-        for (int k = 0; k < n; ++k) {
-            top = top + String(kLineBreak) + p_rstr(m_hiscores[b + k], kScoreWidth, String(" "));
-            last = last + String(kLineBreak) + p_rstr(m_hiscores[b + kLastListOffset + k], kScoreWidth, String(" "));
-        }
-        p_ResetDraw();
-        p_SetSize(kListSize);
-        const float listX = jscrw - W - intro * kIntroListSlide + kListInset;
-        p_SetCol(kTopR, kTopG, kTopB);
-        p_Text(listX, kTopListY, top, 0, 0, 0);
-        p_SetCol(kLastR, kLastG, kLastB);
-        p_Text(listX, jscrh * 0.5f + kLastListDrop, last, 0, 0, 0);
+// The score lists of the chosen difficulty, as many lines as the height allows.
+void c_MyApp::p_MenuScoreLists(const MenuLayout& at) {
+    const int d = std::clamp(m_difficulty, 1, kStateGroupsRead);
+    const int b = kGroupEntries * (d - 1);
+    const int lineH = std::max(1, static_cast<int>(m_imgInfo[3 * m_fontSlot + 1] * kLineSpacing));
+    const int n = std::clamp(static_cast<int>(jscrh / 2 - kListReserve) / lineH, 1, kListMax);
+    String top = n == 1 ? String("Highscore") : String("Top ") + String(n);
+    String last = n == 1 ? String("Last") : String("Last ") + String(n);
+    for (int k = 0; k < n; ++k) {
+        top = top + String(kLineBreak) + p_rstr(m_hiscores[b + k], kScoreWidth, String(" "));
+        last = last + String(kLineBreak) + p_rstr(m_hiscores[b + kLastListOffset + k], kScoreWidth, String(" "));
     }
+    p_ResetDraw();
+    p_SetSize(kListSize);
+    const float listX = jscrw - at.W - at.intro * kIntroListSlide + kListInset;
+    p_SetCol(kTopR, kTopG, kTopB);
+    p_Text(listX, kTopListY, top, 0, 0, 0);
+    p_SetCol(kLastR, kLastG, kLastB);
+    p_Text(listX, jscrh * 0.5f + kLastListDrop, last, 0, 0, 0);
+}
 
-    // 8. Wheel motion: a flick slows down, the drawn angle eases to the target.
+// Wheel motion: a flick slows down, the drawn angle eases to the target.
+void c_MyApp::p_MenuTurnWheel() {
     if (m_wheelVel != 0) {
         m_wheelTarget += m_wheelVel;
         m_wheelVel *= kWheelFriction;
@@ -224,265 +292,294 @@ int c_MyApp::p_Menu() {
         m_wheelPos -= (m_wheelPos - m_wheelTarget) * kWheelEase;
         if (std::fabs(m_wheelPos - m_wheelTarget) < kWheelSnap) m_wheelPos = m_wheelTarget;
     }
+}
 
-    // 9. Wheel and gear.
-    if (noPage()) {
-        p_ResetDraw();
-        p_SetSize(kDiscSize);
-        p_Alpha(m_menuFocus == kFocusGear ? kActiveAlpha : kIdleAlpha);
-        p_DrawImg(kImgCircle, cx, cy, kDiscFrame);
+// The options gear at the wheel's centre, turning while it has the focus; a tap opens the
+// options box.
+void c_MyApp::p_MenuGear(const MenuLayout& at) {
+    p_ResetDraw();
+    p_SetSize(kDiscSize);
+    p_Alpha(m_menuFocus == kFocusGear ? kActiveAlpha : kIdleAlpha);
+    p_DrawImg(kImgCircle, at.cx, at.cy, kDiscFrame);
 
-        if (m_menuFocus == kFocusGear) m_gearAngle = std::fmod(m_gearAngle + kGearSpeed, 360.0f);
-        p_SetSize(kGearSize);
-        for (int g = 0; g < 3; ++g) {
-            p_SetRot(kGearTurns[g] * m_gearAngle);
-            p_DrawImg(kImgButtons, cx, cy, static_cast<float>(kGearFrames[g]));
-        }
-        if (p_MouseIn_Centered(cx, cy, kHubArea, kHubArea) && latchesFree()) {
-            m_optionsOpen = 1;
-            m_touchUsed = 1;
-            sound(kSfxMove);
-            m_menuFocus = kFocusGear;
-        }
+    if (m_menuFocus == kFocusGear) m_gearAngle = std::fmod(m_gearAngle + kGearSpeed, 360.0f);
+    p_SetSize(kGearSize);
+    for (int g = 0; g < kGearLayers; ++g) {
+        p_SetRot(kGearTurns[g] * m_gearAngle);
+        p_DrawImg(kImgButtons, at.cx, at.cy, static_cast<float>(kGearFrames[g]));
+    }
+    if (p_MouseIn_Centered(at.cx, at.cy, kHubArea, kHubArea) && latchesFree(*this)) {
+        m_optionsOpen = 1;
+        m_touchUsed = 1;
+        p_PlaySFX(kSfxMove);
+        m_menuFocus = kFocusGear;
+    }
+}
 
-        p_SetSize(kRingSize);
-        p_SetRot(-m_wheelPos);
-        p_Alpha(m_menuFocus == kFocusWheel ? kActiveAlpha : kIdleAlpha);
-        p_DrawImg(kImgCircle, cx, cy, kRingFrame);
+// The wheel's ring; the pointer's movement along the wheel turns it.
+void c_MyApp::p_MenuDragWheel(const MenuLayout& at) {
+    p_SetSize(kRingSize);
+    p_SetRot(-m_wheelPos);
+    p_Alpha(m_menuFocus == kFocusWheel ? kActiveAlpha : kIdleAlpha);
+    p_DrawImg(kImgCircle, at.cx, at.cy, kRingFrame);
 
-        // Drag: the pointer's movement along the wheel turns it.
-        if (m_pointerDown == 0) m_dragX = kDragNone;
-        if (p_MouseIn_Centered(cx, cy, kDragArea, kDragArea) && !p_MouseIn_Centered(cx, cy, kHubArea, kHubArea) &&
-            m_touchUsed < 1) {
-            if (m_dragX == kDragNone) {
-                m_dragX = m_mouseX;
-                m_dragY = m_mouseY;
-            }
-            const float step = static_cast<float>((m_dragX - m_mouseX) + (m_dragY - m_mouseY)) * kDragGain;
-            m_wheelVel = std::clamp(m_wheelVel - step, -kWheelMaxSpeed, kWheelMaxSpeed);
-            if (std::fabs(step) > kDragTapLimit) m_keyLatch = m_touchUsed = kDragLatch;
-            m_menuFocus = kFocusWheel;
+    if (m_pointerDown == 0) m_dragX = kDragNone;
+    if (p_MouseIn_Centered(at.cx, at.cy, kDragArea, kDragArea) &&
+        !p_MouseIn_Centered(at.cx, at.cy, kHubArea, kHubArea) && m_touchUsed < 1) {
+        if (m_dragX == kDragNone) {
             m_dragX = m_mouseX;
             m_dragY = m_mouseY;
         }
+        const float step = static_cast<float>((m_dragX - m_mouseX) + (m_dragY - m_mouseY)) * kDragGain;
+        m_wheelVel = std::clamp(m_wheelVel - step, -kWheelMaxSpeed, kWheelMaxSpeed);
+        if (std::fabs(step) > kDragTapLimit) m_keyLatch = m_touchUsed = kDragLatch;
+        m_menuFocus = kFocusWheel;
+        m_dragX = m_mouseX;
+        m_dragY = m_mouseY;
+    }
+}
 
-        const bool settled = std::fabs(m_wheelPos - m_wheelTarget) < kSettled;
-        for (int i = choiceAtStart - kItemReach; i <= choiceAtStart + kItemReach; ++i) {
-            if (i < minChoice || i > kLastItem) continue;
-            const float a = kItemStep * i + kItemBase + m_wheelPos;
-            const float off = std::fabs(a - kHotAngle);
-            const float bulge = off <= kHotAngle ? (kHotAngle - off) * kBulgeGain : 0;
-            const float r = kItemRadius + bulge;
-            const float x = cx + std::sin(a * kDegToRad) * r;
-            const float y = cy - std::cos(a * kDegToRad) * r;
+// The items around the selection as the frame began; true when a tap confirms.
+bool c_MyApp::p_MenuWheelItems(const MenuLayout& at) {
+    const bool settled = std::fabs(m_wheelPos - m_wheelTarget) < kSettled;
+    bool confirm = false;
+    for (int i = at.choiceAtStart - kItemReach; i <= at.choiceAtStart + kItemReach; ++i) {
+        if (i < at.minChoice || i > kLastItem) continue;
+        if (p_MenuWheelItem(at, i, settled)) confirm = true;
+    }
+    return confirm;
+}
 
-            // A spinning wheel settles: Hard and Easy are pushed back, an item passing the
-            // window becomes the selection.
-            if (std::fabs(m_wheelVel) > kSpinning) {
-                if (i == kLastItem && (a < kSelectLow || a > kPushBackFar)) m_wheelVel = kPushBackSpeed;
-                if (i == 0 && a > kSelectHigh && a < kPushBackFar) m_wheelVel = -kPushBackSpeed;
-                if (a > kSelectLow && a < kSelectHigh && i != choiceAtStart &&
-                    (m_wheelTapped == 0 || std::abs(i - choiceAtStart) > 1)) {
-                    m_menuChoice = i;
-                    sound(kSfxMove);
-                }
-            }
+// One item of the wheel: it settles a spinning wheel, is drawn, and takes taps. A tap on
+// the selection confirms (returns true), a tap on another item selects it.
+bool c_MyApp::p_MenuWheelItem(const MenuLayout& at, int i, bool settled) {
+    const float a = kItemStep * i + kItemBase + m_wheelPos;
+    const float off = std::fabs(a - kHotAngle);
+    const float bulge = off <= kHotAngle ? (kHotAngle - off) * kBulgeGain : 0;
+    const float r = kItemRadius + bulge;
+    const float x = at.cx + std::sin(a * kDegToRad) * r;
+    const float y = at.cy - std::cos(a * kDegToRad) * r;
 
-            const float size = i == m_menuChoice ? kSelectedSize : kItemSize;
-            p_SetRot(-(a - kItemTilt) * kTiltGain);
-            p_Alpha(m_menuFocus == kFocusWheel ? kItemAlpha : kItemDimAlpha);
-            if (i >= 0) {
-                p_SetCol(255, 255, 255);
-                p_SetSize(size);
-                p_DrawImg(kImgButtons, x, y, static_cast<float>(i % kItemFrames));
-                p_SetSize(size * kNameScale);
-                p_Text(x, y, MenuSet[2 * (i % 3)], 1, 1, 0);
-            } else {
-                p_SetCol(kQuitR, kQuitG, kQuitB);
-                p_SetSize(size * kQuitItemScale);
-                p_DrawImg(kImgIconSet, x, y, kQuitFrame);
-            }
-
-            if (i == m_menuChoice) {
-                if (p_MouseIn_Radius(x, y, kTapSelected, kTapSelected) && m_touchUsed == 0 && m_pointerDown &&
-                    m_wheelTapped == 0 && settled && noPage()) {
-                    m_menuFocus = kFocusWheel;
-                    m_wheelTarget = -kItemStep * i;
-                    m_touchUsed = 1;
-                    sound(kSfxConfirm);
-                    confirm = true;
-                }
-            } else if (p_MouseIn_Radius(x, y, kTapOther, kTapOther) && m_touchUsed < 1 && m_wheelTapped == 0 &&
-                       m_pointerDown && settled && noPage()) {
-                m_menuChoice = i;
-                m_menuFocus = kFocusWheel;
-                m_touchUsed = kDragLatch;
-                m_wheelTapped = 1;
-                m_wheelTarget = -kItemStep * i;
-                sound(kSfxMove);
-            }
+    // A spinning wheel settles: Hard and Easy are pushed back, an item passing the window
+    // becomes the selection.
+    if (std::fabs(m_wheelVel) > kSpinning) {
+        if (i == kLastItem && (a < kSelectLow || a > kPushBackFar)) m_wheelVel = kPushBackSpeed;
+        if (i == 0 && a > kSelectHigh && a < kPushBackFar) m_wheelVel = -kPushBackSpeed;
+        if (a > kSelectLow && a < kSelectHigh && i != at.choiceAtStart &&
+            (m_wheelTapped == 0 || std::abs(i - at.choiceAtStart) > 1)) {
+            m_menuChoice = i;
+            p_PlaySFX(kSfxMove);
         }
     }
 
-    // 10. Key repeat for up and down.
-    const bool up = p_PlayKey(kKeyUp, kKeyMode, 0) != 0;
-    const bool down = p_PlayKey(kKeyDown, kKeyMode, 0) != 0;
-    if (!up && !down) {
+    const float size = i == m_menuChoice ? kSelectedSize : kItemSize;
+    p_SetRot(-(a - kItemTilt) * kTiltGain);
+    p_Alpha(m_menuFocus == kFocusWheel ? kItemAlpha : kItemDimAlpha);
+    if (i >= 0) {
+        p_SetCol(255, 255, 255);
+        p_SetSize(size);
+        p_DrawImg(kImgButtons, x, y, static_cast<float>(i % kItemFrames));
+        p_SetSize(size * kNameScale);
+        p_Text(x, y, MenuSet[2 * (i % 3)], 1, 1, 0);
+    } else {
+        p_SetCol(kQuitR, kQuitG, kQuitB);
+        p_SetSize(size * kQuitItemScale);
+        p_DrawImg(kImgIconSet, x, y, kQuitFrame);
+    }
+
+    if (i == m_menuChoice) {
+        if (p_MouseIn_Radius(x, y, kTapSelected, kTapSelected) && m_touchUsed == 0 && m_pointerDown &&
+            m_wheelTapped == 0 && settled && noPage(*this)) {
+            m_menuFocus = kFocusWheel;
+            m_wheelTarget = -kItemStep * i;
+            m_touchUsed = 1;
+            p_PlaySFX(kSfxConfirm);
+            return true;
+        }
+    } else if (p_MouseIn_Radius(x, y, kTapOther, kTapOther) && m_touchUsed < 1 && m_wheelTapped == 0 &&
+               m_pointerDown && settled && noPage(*this)) {
+        m_menuChoice = i;
+        m_menuFocus = kFocusWheel;
+        m_touchUsed = kDragLatch;
+        m_wheelTapped = 1;
+        m_wheelTarget = -kItemStep * i;
+        p_PlaySFX(kSfxMove);
+    }
+    return false;
+}
+
+// Key repeat for up and down: released keys reset it, held keys count down to the next
+// step and free the key latch when it is due.
+c_MyApp::MenuArrows c_MyApp::p_MenuKeyRepeat() {
+    const MenuArrows arrows{p_PlayKey(kKeyUp, kKeyMode, 0) != 0, p_PlayKey(kKeyDown, kKeyMode, 0) != 0};
+    if (!arrows.up && !arrows.down) {
         m_player[kPlMenuRepeat] = 0;
         m_player[kPlMenuRepeatStep] = kRepeatFirst;
     } else {
         m_player[kPlMenuRepeat] -= 1;
         if (m_player[kPlMenuRepeat] < 0) m_keyLatch = 0;
     }
-    auto repeatStep = [this, &setLatches] {
-        m_player[kPlMenuRepeat] = m_player[kPlMenuRepeatStep];
-        m_player[kPlMenuRepeatStep] = std::max(kRepeatMin, m_player[kPlMenuRepeatStep] - kRepeatDrop);
-        setLatches();
-    };
+    return arrows;
+}
 
-    // 11. Keys of player 0.
-    if (noPage()) {
-        if (m_menuFocus == kFocusWheel) {
-            if (jscrw > kDescMinWidth && m_menuChoice >= 0) {
-                p_ResetDraw();
-                p_SetSize(kDescSize);
-                p_Text(kDescX, jscrh - kDescRise - intro * kIntroTextDrop, MenuSet[2 * (m_menuChoice % 3) + 1], 0, 0, 0);
-            }
-            if (up && latchesFree() && m_menuChoice > minChoice && m_player[kPlMenuRepeat] < 1) {
-                repeatStep();
-                --m_menuChoice;
-                m_wheelTarget = -kItemStep * m_menuChoice;
-                sound(kSfxMove);
-            }
-            if (down && latchesFree() && m_menuChoice < kLastItem && m_player[kPlMenuRepeat] < 1) {
-                repeatStep();
-                ++m_menuChoice;
-                m_wheelTarget = -kItemStep * m_menuChoice;
-                sound(kSfxMove);
-            }
+// Keys of player 0: up and down turn the wheel while it has the focus (its description
+// shown beneath), left and right move the focus, fire confirms (returns true).
+bool c_MyApp::p_MenuPlayerKeys(const MenuLayout& at, const MenuArrows& arrows) {
+    if (m_menuFocus == kFocusWheel) {
+        if (jscrw > kDescMinWidth && m_menuChoice >= 0) {
+            p_ResetDraw();
+            p_SetSize(kDescSize);
+            const float descY = jscrh - kDescRise - at.intro * kIntroTextDrop;
+            p_Text(kDescX, descY, MenuSet[2 * (m_menuChoice % 3) + 1], 0, 0, 0);
         }
-        if (p_PlayKey(kKeyLeft, kKeyMode, 0) && latchesFree() && m_menuFocus > kFocusGear) {
-            --m_menuFocus;
-            setLatches();
-            sound(kSfxMove);
-        }
-        if (p_PlayKey(kKeyRight, kKeyMode, 0) && latchesFree() && m_menuFocus < kFocusPanel) {
-            ++m_menuFocus;
-            setLatches();
-            sound(kSfxMove);
-        }
-        if ((p_PlayKey(kKeyFire1, kKeyMode, 0) || p_PlayKey(kKeyFire2, kKeyMode, 0) ||
-             p_PlayKey(kKeyFire3, kKeyMode, 0)) &&
-            m_keyLatch == 0) {
-            sound(kSfxConfirm);
-            confirm = true;
-            m_keyLatch = 1;
-        }
-    }
-
-    // 12. The difficulty follows the wheel; a confirm acts on the focused part.
-    m_difficulty = std::clamp(m_menuChoice + 1, 1, kStateGroupsRead);
-    if (confirm && noPage()) {
-        if (m_menuFocus == kFocusGear) {
-            m_optionsOpen = 1;
-            sound(kSfxMove);
-            setLatches();
-        } else if (m_menuFocus == kFocusWheel) {
-            if (m_menuChoice == kQuitItem) oxError(String());
-            bool keyboardFire = false;
-            for (int k = kKeyFire1; k <= kKeyFire6; ++k)
-                if (p_PlayKey(k, 0, kKeyboardOnly)) keyboardFire = true;
-            m_controlScheme = m_pointerDown ? kSchemeTouch : (keyboardFire ? kSchemeKeyboard : kSchemeController);
-            setLatches();
+        if (arrows.up && latchesFree(*this) && m_menuChoice > at.minChoice && m_player[kPlMenuRepeat] < 1) {
+            repeatStep(*this);
+            --m_menuChoice;
             m_wheelTarget = -kItemStep * m_menuChoice;
-            m_mode = kModeStartGame;
-        } else if (m_menuFocus == kFocusPanel) {
-            m_creditsOpen = 1;
-            sound(kSfxMove);
-            setLatches();
+            p_PlaySFX(kSfxMove);
+        }
+        if (arrows.down && latchesFree(*this) && m_menuChoice < kLastItem && m_player[kPlMenuRepeat] < 1) {
+            repeatStep(*this);
+            ++m_menuChoice;
+            m_wheelTarget = -kItemStep * m_menuChoice;
+            p_PlaySFX(kSfxMove);
         }
     }
+    if (p_PlayKey(kKeyLeft, kKeyMode, 0) && latchesFree(*this) && m_menuFocus > kFocusGear) {
+        --m_menuFocus;
+        setLatches(*this);
+        p_PlaySFX(kSfxMove);
+    }
+    if (p_PlayKey(kKeyRight, kKeyMode, 0) && latchesFree(*this) && m_menuFocus < kFocusPanel) {
+        ++m_menuFocus;
+        setLatches(*this);
+        p_PlaySFX(kSfxMove);
+    }
+    if ((p_PlayKey(kKeyFire1, kKeyMode, 0) || p_PlayKey(kKeyFire2, kKeyMode, 0) ||
+         p_PlayKey(kKeyFire3, kKeyMode, 0)) &&
+        m_keyLatch == 0) {
+        p_PlaySFX(kSfxConfirm);
+        m_keyLatch = 1;
+        return true;
+    }
+    return false;
+}
 
-    // 13. Maker logo.
+// The difficulty follows the wheel; a confirm acts on the focused part: the gear opens the
+// options box, the wheel starts a game (or quits, on the console's quit item), the panel
+// opens the credits page.
+void c_MyApp::p_MenuApplyChoice(bool confirm) {
+    m_difficulty = std::clamp(m_menuChoice + 1, 1, kStateGroupsRead);
+    if (!confirm || !noPage(*this)) return;
+    if (m_menuFocus == kFocusGear) {
+        m_optionsOpen = 1;
+        p_PlaySFX(kSfxMove);
+        setLatches(*this);
+    } else if (m_menuFocus == kFocusWheel) {
+        if (m_menuChoice == kQuitItem) oxError(String());
+        bool keyboardFire = false;
+        for (int k = kKeyFire1; k <= kKeyFire6; ++k)
+            if (p_PlayKey(k, 0, kKeyboardOnly)) keyboardFire = true;
+        m_controlScheme = m_pointerDown ? kSchemeTouch : (keyboardFire ? kSchemeKeyboard : kSchemeController);
+        setLatches(*this);
+        m_wheelTarget = -kItemStep * m_menuChoice;
+        m_mode = kModeStartGame;
+    } else if (m_menuFocus == kFocusPanel) {
+        m_creditsOpen = 1;
+        p_PlaySFX(kSfxMove);
+        setLatches(*this);
+    }
+}
+
+// The maker's logo at the top of the panel, larger while the panel has the focus.
+void c_MyApp::p_MenuMakerLogo(const MenuLayout& at) {
     p_ResetDraw();
     p_SetSize(m_menuFocus == kFocusPanel ? kMakerFocusSize : kMakerSize);
-    p_DrawImg(kImgMakerLogo, jscrw - W * 0.5f, kMakerY, 0);
+    p_DrawImg(kImgMakerLogo, jscrw - at.W * 0.5f, kMakerY, 0);
+}
 
-    // 14. Credits page.
-    if (m_creditsOpen == 1) {
-        m_creditScroll -= kCreditSpeed;
-        if (anyPlayer(kKeyDown) || anyPlayer(kKeyUp)) m_creditScroll -= kCreditFastSpeed;
-        if (m_creditScroll < -kCreditLine) {
-            m_creditScroll += kCreditLine;
-            ++m_creditTop;
-        }
-        const float shift = jscrw - W;  // the page slides in with the panel
-
-        // Eight lines scroll up through the middle, fading and lifting away from it. The
-        // last line ("End") is never shown.
-        p_ResetDraw();
-        const int L = CreditText.Length() - 1;
-        for (int j = kCreditFirst; j <= kCreditLast && L > 0; ++j) {
-            const int line = ((j + m_creditTop) % L + L) % L;
-            const float f = (kCreditLine * j + m_creditScroll) / kCreditFadeSpan;
-            const float g = std::fabs(f) - kCreditClear;
-            float lift = 0, alpha = 1;
-            if (g > 1) {
-                lift = kCreditLift;
-                alpha = 0;
-            } else if (g >= 0) {
-                lift = kCreditLift * g;
-                alpha = 1 - g;
-            }
-            p_Alpha(alpha);
-            p_Text((jscrw - kCreditRight) + shift,
-                   kCreditLine * j + jscrh / 2 + kCreditDrop - lift + m_creditScroll, CreditText[line],
-                   kCreditAlign, kCreditAlign, 0);
-        }
-
-        // Statistics for the curious.
-        p_ResetDraw();
-        const float sx = (jscrw - kStatsRight) + shift;
-        float sy = kStatsTop;
-        p_Text(sx, sy, String("Debug Stats"), 2, 1, 0);
-        sy += kStatsHead;
-        p_Text(sx, sy, String("Engine"), 2, 1, 0);
-        sy += kStatsLine;
-        p_Text(sx, sy, String(static_cast<int>(jscrw)) + String("x") + String(static_cast<int>(jscrh)), 2, 1, 0);
-        sy += kStatsHead;
-        p_Text(sx, sy, String("Screen"), 2, 1, 0);
-        sy += kStatsLine;
-        p_Text(sx, sy, String(m_devW) + String("x") + String(m_devH), 2, 1, 0);
-        sy += kStatsHead;
-        p_Text(sx, sy, String("FPS"), 2, 1, 0);
-        sy += kStatsLine;
-        p_Text(sx, sy, String(m_updateFpsAvg) + String(" : ") + String(m_renderFpsAvg), 2, 1, 0);
-
-        // A ring of coloured circles turning with the scroll.
-        for (int k = 0; k < kCircles; ++k) {
-            p_Ink(k);
-            p_Alpha(kCircleAlpha);
-            const float th = (kCircleSpacing * k - m_creditScroll * kCircleScrollGain + m_creditTop) * kCircleTurn *
-                             kDegToRad;
-            p_Oval((jscrw - kCircleRight) + shift + std::sin(th) * kCircleRadius,
-                   jscrh / 2 - std::cos(th) * kCircleRadius, kCircleSize, kCircleSize);
-        }
-
-        bool fire = false;
-        for (int k = kKeyFire1; k <= kKeyFire4; ++k)
-            if (anyPlayer(k)) fire = true;
-        if ((fire || m_pointerDown) && latchesFree()) {
-            m_creditsOpen = 0;
-            sound(kSfxMove);
-            setLatches();
-        }
-
-        p_ResetDraw();
-        const float fx = jscrw * kFooterX + shift;
-        p_DrawImg(kImgButtons, fx, jscrh - kFooterRise, kFooterFrame);
-        p_Text(fx + kFooterText, jscrh - kFooterLine1, String(kCodedIn), 0, 0, 0);
-        if (kCreditToolSiteLine < CreditText.Length())
-            p_Text(fx + kFooterText, jscrh - kFooterLine2, CreditText[kCreditToolSiteLine], 0, 0, 0);
+// The credits page: it scrolls (faster while up or down is held), slides in with the
+// panel, and closes on fire or a press.
+void c_MyApp::p_MenuCredits(const MenuLayout& at) {
+    m_creditScroll -= kCreditSpeed;
+    if (anyPlayer(*this, kKeyDown) || anyPlayer(*this, kKeyUp)) m_creditScroll -= kCreditFastSpeed;
+    if (m_creditScroll < -kCreditLine) {
+        m_creditScroll += kCreditLine;
+        ++m_creditTop;
     }
-    return 0;
+    const float shift = jscrw - at.W;  // the page slides in with the panel
+    p_MenuCreditLines(shift);
+    p_MenuCreditStats(shift);
+    p_MenuCreditCircles(shift);
+
+    bool fire = false;
+    for (int k = kKeyFire1; k <= kKeyFire4; ++k)
+        if (anyPlayer(*this, k)) fire = true;
+    if ((fire || m_pointerDown) && latchesFree(*this)) {
+        m_creditsOpen = 0;
+        p_PlaySFX(kSfxMove);
+        setLatches(*this);
+    }
+
+    p_ResetDraw();
+    const float fx = jscrw * kFooterX + shift;
+    p_DrawImg(kImgButtons, fx, jscrh - kFooterRise, kFooterFrame);
+    p_Text(fx + kFooterText, jscrh - kFooterLine1, String(kCodedIn), 0, 0, 0);
+    if (kCreditToolSiteLine < CreditText.Length())
+        p_Text(fx + kFooterText, jscrh - kFooterLine2, CreditText[kCreditToolSiteLine], 0, 0, 0);
+}
+
+// Eight credit lines scroll up through the middle, fading and lifting away from it. The
+// last line ("End") is never shown.
+void c_MyApp::p_MenuCreditLines(float shift) {
+    p_ResetDraw();
+    const int L = CreditText.Length() - 1;
+    for (int j = kCreditFirst; j <= kCreditLast && L > 0; ++j) {
+        const int line = ((j + m_creditTop) % L + L) % L;
+        const float f = (kCreditLine * j + m_creditScroll) / kCreditFadeSpan;
+        const float g = std::fabs(f) - kCreditClear;
+        float lift = 0, alpha = 1;
+        if (g > 1) {
+            lift = kCreditLift;
+            alpha = 0;
+        } else if (g >= 0) {
+            lift = kCreditLift * g;
+            alpha = 1 - g;
+        }
+        p_Alpha(alpha);
+        p_Text((jscrw - kCreditRight) + shift, kCreditLine * j + jscrh / 2 + kCreditDrop - lift + m_creditScroll,
+               CreditText[line], kCreditAlign, kCreditAlign, 0);
+    }
+}
+
+// Statistics for the curious: the virtual and device screen sizes and the frame rates.
+void c_MyApp::p_MenuCreditStats(float shift) {
+    p_ResetDraw();
+    const float sx = (jscrw - kStatsRight) + shift;
+    float sy = kStatsTop;
+    p_Text(sx, sy, String("Debug Stats"), 2, 1, 0);
+    sy += kStatsHead;
+    p_Text(sx, sy, String("Engine"), 2, 1, 0);
+    sy += kStatsLine;
+    p_Text(sx, sy, String(static_cast<int>(jscrw)) + String("x") + String(static_cast<int>(jscrh)), 2, 1, 0);
+    sy += kStatsHead;
+    p_Text(sx, sy, String("Screen"), 2, 1, 0);
+    sy += kStatsLine;
+    p_Text(sx, sy, String(m_devW) + String("x") + String(m_devH), 2, 1, 0);
+    sy += kStatsHead;
+    p_Text(sx, sy, String("FPS"), 2, 1, 0);
+    sy += kStatsLine;
+    p_Text(sx, sy, String(m_updateFpsAvg) + String(" : ") + String(m_renderFpsAvg), 2, 1, 0);
+}
+
+// A ring of coloured circles turning with the credits' scroll.
+void c_MyApp::p_MenuCreditCircles(float shift) {
+    for (int k = 0; k < kCircles; ++k) {
+        p_Ink(k);
+        p_Alpha(kCircleAlpha);
+        const float th =
+            (kCircleSpacing * k - m_creditScroll * kCircleScrollGain + m_creditTop) * kCircleTurn * kDegToRad;
+        p_Oval((jscrw - kCircleRight) + shift + std::sin(th) * kCircleRadius, jscrh / 2 - std::cos(th) * kCircleRadius,
+               kCircleSize, kCircleSize);
+    }
 }

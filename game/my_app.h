@@ -321,4 +321,60 @@ private:
     void p_RunMode();
     void p_FitScreen(int width, int height);
     int p_ReplayDrawList(float width, float height);
+
+    // Steps of the main menu's frame (menu.cpp), in the order p_Menu runs them.
+    struct MenuLayout;
+    struct MenuPanelPress;
+    struct MenuArrows;
+    void p_MenuBackground();
+    MenuLayout p_MenuSlideIn();
+    void p_MenuQuitKeys();
+    void p_MenuLogo(const MenuLayout& at);
+    MenuPanelPress p_MenuPanel(const MenuLayout& at);
+    bool p_MenuPlayIcon(const MenuLayout& at, bool onPanel);
+    void p_MenuScoreLists(const MenuLayout& at);
+    void p_MenuTurnWheel();
+    void p_MenuGear(const MenuLayout& at);
+    void p_MenuDragWheel(const MenuLayout& at);
+    bool p_MenuWheelItems(const MenuLayout& at);
+    bool p_MenuWheelItem(const MenuLayout& at, int i, bool settled);
+    MenuArrows p_MenuKeyRepeat();
+    bool p_MenuPlayerKeys(const MenuLayout& at, const MenuArrows& arrows);
+    void p_MenuApplyChoice(bool confirm);
+    void p_MenuMakerLogo(const MenuLayout& at);
+    void p_MenuCredits(const MenuLayout& at);
+    void p_MenuCreditLines(float shift);
+    void p_MenuCreditStats(float shift);
+    void p_MenuCreditCircles(float shift);
+
+    // Steps of the pause menu's frame (pause.cpp), in the order p_PauseMenu runs them, and
+    // its two actions.
+    void p_PauseResume();
+    void p_PauseQuit();
+    void p_PauseDarken();
+    void p_PauseSlide();
+    void p_PauseFigure();
+    void p_PauseTuneFigure(float R);
+    void p_PauseTrail(float penX, float penY);
+    void p_PauseTitle();
+    void p_PauseOverscan();
+    void p_PauseButtons();
+    void p_PauseKeySelect();
+    void p_PauseResumeKey();
+
+    // Steps of the options box's frame (options.cpp), in the order p_OptionBox runs them,
+    // and its closing.
+    struct OptionGear;
+    void p_OptionClose();
+    void p_OptionCornerMarks();
+    void p_OptionBlockInput();
+    float p_OptionPanel();
+    OptionGear p_OptionBackGear();
+    void p_OptionCloseByGear(bool gearHit);
+    void p_OptionOverscan(float slideX);
+    int p_OptionLines(float rise);
+    bool p_OptionLineTapped(int n, float tapX, float y, float tapW);
+    void p_OptionLineText(const String& text, float x, float y);
+    void p_OptionKeys(int count);
+    void p_OptionReleaseLatches();
 };

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kPlayers = 4;
 constexpr int kKeyMode = 1;
 constexpr int kSlideFrames = 30;       // the box is fully in at this slide value
 constexpr float kSlideRise = 24;       // panel units per slide frame still to go
@@ -22,8 +21,9 @@ constexpr float kPanelR = 150, kPanelG = 75, kPanelB = 0, kPanelAlpha = 0.85f;
 constexpr float kGearSpeed = 0.2f;
 constexpr float kGearRestX = 100, kGearY = 60, kGearTravel = 90;
 constexpr float kGearSize = 1.5f, kGearSelectedSize = 2.0f;
-constexpr int kGearFrames[3] = {8, 9, 10};
-constexpr float kGearTurns[3] = {0.66f, -0.33f, -1.0f};
+constexpr int kGearLayers = 3;         // two images, then the one that takes taps
+constexpr int kGearFrames[kGearLayers] = {8, 9, 10};
+constexpr float kGearTurns[kGearLayers] = {0.66f, -0.33f, -1.0f};
 constexpr float kBackLabelGap = 76, kBackLabelSize = 2.0f;
 constexpr char kBackLabel[] = "<[BACK]";
 
@@ -63,6 +63,9 @@ constexpr char kCurrentTune[] = "-1";
 }  // namespace
 
 namespace {
+
+// Any of the game pads (and the keyboard) holds the key.
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
 
 // The sound mode as the box shows it: a stored value it has no text for is Off.
 int shownSoundMode(c_MyApp* app) {
@@ -123,104 +126,139 @@ void runLine(c_MyApp* app, OptionLine line) {
     }
 }
 
-}  // namespace
-
-int c_MyApp::p_OptionBox() {
-    auto anyPlayer = [this](int key) {
-        for (int p = 0; p < kPlayers; ++p)
-            if (p_PlayKey(key, kKeyMode, p)) return true;
-        return false;
-    };
-    auto sound = [this] { p_PlaySFX(kSfxMove, 1.0f, 1.0f, 0.0f); };
-    auto close = [this, &sound] {
-        m_optionsOpen = 0;
-        sound();
-        p_Save();
-        m_optKeyLatch = m_optTouchLatch = 1;
-    };
-
-    // 1. Corner marks show the visible area on the console.
-    p_ResetDraw();
-    if (isOuya == 1) {
-        const float w = jscrw, h = jscrh;
-        const float marks[8][4] = {
-            {0, 0, 16, 8},      {0, 0, 8, 16},      {0, h - 8, 16, 8},      {0, h - 16, 8, 16},
-            {w - 16, 0, 16, 8}, {w - 8, 0, 8, 16},  {w - 16, h - 8, 16, 8}, {w - 8, h - 16, 8, 16},
-        };
-        for (const auto& m : marks) p_Rect(m[0], m[1], m[2], m[3]);
-    }
-
-    // 2. The screen underneath takes no input; nothing reacts while the box slides.
-    m_keyLatch = 1;
-    m_touchUsed = 1;
-    if (m_optSlide != kSlideFrames) m_optKeyLatch = m_optTouchLatch = 1;
-
-    // 3. Panel rising from below.
-    const float rise = (kSlideFrames - m_optSlide) * kSlideRise;
-    p_SetCol(kPanelR, kPanelG, kPanelB, kPanelAlpha);
-    p_Rect(kPanelMargin, rise, jscrw - 2 * kPanelMargin, jscrh);
-
-    // 4. Back gear sliding in from the left.
-    m_gearAngle += kGearSpeed;
-    const float slideX = (3 * m_optSlide - kGearTravel) * kGearSlide;
-    const float gearX = slideX + kGearRestX;
-    p_ResetDraw();
-    p_SetSize(m_optSel == 0 ? kGearSelectedSize : kGearSize);
-    int gearHit = 0;
-    for (int g = 0; g < 3; ++g) {
-        p_SetRot(kGearTurns[g] * m_gearAngle);
-        if (g < 2) p_DrawImg(kImgButtons, gearX, kGearY, static_cast<float>(kGearFrames[g]));
-        else gearHit = p_Button(kImgButtons, gearX, kGearY, kGearFrames[g]);
-    }
-    p_SetRot(0);
-    p_SetSize(kBackLabelSize);
-    p_Text(gearX + kBackLabelGap, kGearY, String(kBackLabel), 0, 1.0f, 0);
-
-    // 5. Closing by the gear or the pause key.
-    if ((gearHit || anyPlayer(kKeyPause)) && m_optKeyLatch == 0 && m_optTouchLatch == 0) {
-        close();
-        m_keyLatch = 1;
-        m_touchUsed = 1;
-    }
-
-    // 6. Console overscan slider, moved by the shoulder buttons only.
-    if (isOuya == 1) {
-        const float y = slideX + kSliderY;
-        const float centre = jscrw * kSliderCentre;
-        p_ResetDraw();
-        p_SetSize(kSliderSize);
-        p_Text(centre, y, String(kOverscanLabel), 1, 1, 0);
-        p_SetCol(kBarR, kBarG, kBarB, kBarAlpha);
-        p_Rect(centre - kBarHalf, y - kBarRise, kBarWidth, kBarHeight);
-        p_SetCol(kKnobR, kKnobG, kKnobB, kKnobAlpha);
-        p_Rect(m_options[kOptOverscan] * kKnobScale + centre - kKnobBack, y - kKnobRise, kKnobW, kKnobH);
-        if (anyPlayer(kKeyFire5) && m_optKeyLatch == 0 && m_options[kOptOverscan] > 0) {
-            m_options[kOptOverscan] -= kOverscanStep;
-            m_optKeyLatch = 1;
-        }
-        if (anyPlayer(kKeyFire6) && m_optKeyLatch == 0 && m_options[kOptOverscan] < kOverscanMax) {
-            m_options[kOptOverscan] += kOverscanStep;
-            m_optKeyLatch = 1;
-        }
-        int& setting = m_options[kOptOverscan];
-        if (setting < kOverscanMin) setting = kOverscanMin;
-        if (setting > kOverscanMax) setting = kOverscanMax;
-        overscan = static_cast<float>(setting);
-    }
-
-    // 7. Option lines.
-    OptionLine lines[6];
+// The lines the box shows: the iCade line on the desktop only, the quit line on the
+// console's menu only. Returns how many.
+constexpr int kMaxLines = 6;
+int shownLines(const c_MyApp& app, OptionLine (&lines)[kMaxLines]) {
     int count = 0;
     lines[count++] = kLineSound;
     if (isOuya == 0) lines[count++] = kLineICade;
     lines[count++] = kLineFullscreen;
     lines[count++] = kLineLeftStick;
     lines[count++] = kLineRightStick;
-    if (isOuya == 1 && m_paused == 0) lines[count++] = kLineQuit;
+    if (isOuya == 1 && app.m_paused == 0) lines[count++] = kLineQuit;
+    return count;
+}
+
+}  // namespace
+
+// Measures of the back gear's slide, and whether its tap target was hit.
+struct c_MyApp::OptionGear {
+    float slideX;  // the gear and the console slider are this far from their rest
+    bool hit;
+};
+
+// One frame of the options box; each step draws over the ones before.
+int c_MyApp::p_OptionBox() {
+    p_OptionCornerMarks();
+    p_OptionBlockInput();
+    const float rise = p_OptionPanel();
+    const OptionGear gear = p_OptionBackGear();
+    p_OptionCloseByGear(gear.hit);
+    if (isOuya == 1) p_OptionOverscan(gear.slideX);
+    const int count = p_OptionLines(rise);
+    p_OptionKeys(count);
+    p_OptionReleaseLatches();
+    p_ResetDraw();  // whatever draws next starts from the default state
+    return 0;
+}
+
+// Closing saves the settings; both of the box's latches hold until everything is let go.
+void c_MyApp::p_OptionClose() {
+    m_optionsOpen = 0;
+    p_PlaySFX(kSfxMove);
+    p_Save();
+    m_optKeyLatch = m_optTouchLatch = 1;
+}
+
+// Corner marks show the visible area on the console.
+void c_MyApp::p_OptionCornerMarks() {
+    p_ResetDraw();
+    if (isOuya != 1) return;
+    const float w = jscrw, h = jscrh;
+    const float marks[8][4] = {
+        {0, 0, 16, 8},      {0, 0, 8, 16},      {0, h - 8, 16, 8},      {0, h - 16, 8, 16},
+        {w - 16, 0, 16, 8}, {w - 8, 0, 8, 16},  {w - 16, h - 8, 16, 8}, {w - 8, h - 16, 8, 16},
+    };
+    for (const auto& m : marks) p_Rect(m[0], m[1], m[2], m[3]);
+}
+
+// The screen underneath takes no input; nothing in the box reacts while it slides.
+void c_MyApp::p_OptionBlockInput() {
+    m_keyLatch = 1;
+    m_touchUsed = 1;
+    if (m_optSlide != kSlideFrames) m_optKeyLatch = m_optTouchLatch = 1;
+}
+
+// The panel rising from below; returns its top.
+float c_MyApp::p_OptionPanel() {
+    const float rise = (kSlideFrames - m_optSlide) * kSlideRise;
+    p_SetCol(kPanelR, kPanelG, kPanelB, kPanelAlpha);
+    p_Rect(kPanelMargin, rise, jscrw - 2 * kPanelMargin, jscrh);
+    return rise;
+}
+
+// The back gear and its label, sliding in from the left.
+c_MyApp::OptionGear c_MyApp::p_OptionBackGear() {
+    m_gearAngle += kGearSpeed;
+    OptionGear gear{(3 * m_optSlide - kGearTravel) * kGearSlide, false};
+    const float gearX = gear.slideX + kGearRestX;
+    p_ResetDraw();
+    p_SetSize(m_optSel == 0 ? kGearSelectedSize : kGearSize);
+    for (int g = 0; g < kGearLayers; ++g) {
+        p_SetRot(kGearTurns[g] * m_gearAngle);
+        if (g < kGearLayers - 1) p_DrawImg(kImgButtons, gearX, kGearY, static_cast<float>(kGearFrames[g]));
+        else gear.hit = p_Button(kImgButtons, gearX, kGearY, kGearFrames[g]) != 0;
+    }
+    p_SetRot(0);
+    p_SetSize(kBackLabelSize);
+    p_Text(gearX + kBackLabelGap, kGearY, String(kBackLabel), 0, 1.0f, 0);
+    return gear;
+}
+
+// A tap on the back gear or the pause key closes the box.
+void c_MyApp::p_OptionCloseByGear(bool gearHit) {
+    if ((gearHit || anyPlayer(*this, kKeyPause)) && m_optKeyLatch == 0 && m_optTouchLatch == 0) {
+        p_OptionClose();
+        m_keyLatch = 1;
+        m_touchUsed = 1;
+    }
+}
+
+// The console's overscan slider, sliding with the gear, moved by the shoulder buttons only.
+void c_MyApp::p_OptionOverscan(float slideX) {
+    const float y = slideX + kSliderY;
+    const float centre = jscrw * kSliderCentre;
+    p_ResetDraw();
+    p_SetSize(kSliderSize);
+    p_Text(centre, y, String(kOverscanLabel), 1, 1, 0);
+    p_SetCol(kBarR, kBarG, kBarB, kBarAlpha);
+    p_Rect(centre - kBarHalf, y - kBarRise, kBarWidth, kBarHeight);
+    p_SetCol(kKnobR, kKnobG, kKnobB, kKnobAlpha);
+    p_Rect(m_options[kOptOverscan] * kKnobScale + centre - kKnobBack, y - kKnobRise, kKnobW, kKnobH);
+    if (anyPlayer(*this, kKeyFire5) && m_optKeyLatch == 0 && m_options[kOptOverscan] > 0) {
+        m_options[kOptOverscan] -= kOverscanStep;
+        m_optKeyLatch = 1;
+    }
+    if (anyPlayer(*this, kKeyFire6) && m_optKeyLatch == 0 && m_options[kOptOverscan] < kOverscanMax) {
+        m_options[kOptOverscan] += kOverscanStep;
+        m_optKeyLatch = 1;
+    }
+    int& setting = m_options[kOptOverscan];
+    if (setting < kOverscanMin) setting = kOverscanMin;
+    if (setting > kOverscanMax) setting = kOverscanMax;
+    overscan = static_cast<float>(setting);
+}
+
+// The option lines below the panel's top: each is highlighted, takes a tap or fire on the
+// selection, and runs its action. Returns how many lines there are.
+int c_MyApp::p_OptionLines(float rise) {
+    OptionLine lines[kMaxLines];
+    const int count = shownLines(*this, lines);
 
     bool fire = false;
     for (int k = kKeyFire1; k <= kKeyFire6; ++k)
-        if (anyPlayer(k)) fire = true;
+        if (anyPlayer(*this, k)) fire = true;
 
     float y = rise + kLineTop;
     for (int idx = 0; idx < count; ++idx) {
@@ -234,56 +272,65 @@ int c_MyApp::p_OptionBox() {
             tapX = x - kQuitTapBack;
             tapW = kQuitTapW;
         }
-        p_ResetDraw();
-        if (n == m_optSel) p_SetCol(0, 180, 255, kHighlightAlpha);
-        else p_SetCol(0, 0, 160, kHighlightAlpha);
-        bool activated = false;
-        if (p_Touch(tapX, y - kHighlightRise, tapW, kHighlightH) && m_optTouchLatch == 0) {
-            m_optSel = n;
-            activated = true;
-        }
-        if (m_optSel == n && fire) activated = true;
-
-        // A line longer than its highlight (a narrow portrait window) is drawn smaller to fit.
-        p_ResetDraw();
-        p_SetSize(kLineSize);
-        const String text = lineText(this, line);
-        const float room = jscrw - kHighlightX - x;
-        const float reach = p_TextAdvance(text);
-        if (reach > room) p_SetSize(kLineSize * room / reach);
-        p_Text(x, y, text, 0, 0, 0);
-
+        const bool activated = p_OptionLineTapped(n, tapX, y, tapW) || (m_optSel == n && fire);
+        p_OptionLineText(lineText(this, line), x, y);
         if (activated && m_optTouchLatch == 0 && m_optKeyLatch == 0) {
             runLine(this, line);
             m_optKeyLatch = m_optTouchLatch = 1;
-            sound();
+            p_PlaySFX(kSfxMove);
         }
         y += kLineGap;
     }
+    return count;
+}
 
-    // 8. Keys move the selection; fire on the back gear closes.
-    if (m_optKeyLatch == 0) {
-        if (m_optSel == 0 && (anyPlayer(kKeyFire6) || anyPlayer(kKeyFire1) || anyPlayer(kKeyFire2))) {
-            close();
-        } else if ((anyPlayer(kKeyUp) || anyPlayer(kKeyLeft)) && m_optSel > 0) {
-            --m_optSel;
-            m_optKeyLatch = 1;
-            sound();
-        } else if ((anyPlayer(kKeyDown) || anyPlayer(kKeyRight)) && m_optSel < count) {
-            ++m_optSel;
-            m_optKeyLatch = 1;
-            sound();
-        }
+// The highlight of line n (brighter when selected); a tap on it selects the line and
+// returns true.
+bool c_MyApp::p_OptionLineTapped(int n, float tapX, float y, float tapW) {
+    p_ResetDraw();
+    if (n == m_optSel) p_SetCol(0, 180, 255, kHighlightAlpha);
+    else p_SetCol(0, 0, 160, kHighlightAlpha);
+    if (p_Touch(tapX, y - kHighlightRise, tapW, kHighlightH) && m_optTouchLatch == 0) {
+        m_optSel = n;
+        return true;
     }
+    return false;
+}
 
-    // 9. Latches release once everything is let go.
+// A line's text; one longer than its highlight (a narrow portrait window) is drawn
+// smaller to fit.
+void c_MyApp::p_OptionLineText(const String& text, float x, float y) {
+    p_ResetDraw();
+    p_SetSize(kLineSize);
+    const float room = jscrw - kHighlightX - x;
+    const float reach = p_TextAdvance(text);
+    if (reach > room) p_SetSize(kLineSize * room / reach);
+    p_Text(x, y, text, 0, 0, 0);
+}
+
+// Keys move the selection over the back gear (0) and the count lines; fire on the back
+// gear closes.
+void c_MyApp::p_OptionKeys(int count) {
+    if (m_optKeyLatch != 0) return;
+    if (m_optSel == 0 &&
+        (anyPlayer(*this, kKeyFire6) || anyPlayer(*this, kKeyFire1) || anyPlayer(*this, kKeyFire2))) {
+        p_OptionClose();
+    } else if ((anyPlayer(*this, kKeyUp) || anyPlayer(*this, kKeyLeft)) && m_optSel > 0) {
+        --m_optSel;
+        m_optKeyLatch = 1;
+        p_PlaySFX(kSfxMove);
+    } else if ((anyPlayer(*this, kKeyDown) || anyPlayer(*this, kKeyRight)) && m_optSel < count) {
+        ++m_optSel;
+        m_optKeyLatch = 1;
+        p_PlaySFX(kSfxMove);
+    }
+}
+
+// The box's latches release once the pointer and every control key are let go.
+void c_MyApp::p_OptionReleaseLatches() {
     if (m_pointerDown == 0) m_optTouchLatch = 0;
     bool held = false;
     for (int key : kKeyboardControlSet)
-        if (anyPlayer(key)) held = true;
+        if (anyPlayer(*this, key)) held = true;
     if (!held) m_optKeyLatch = 0;
-
-    // 10. Whatever draws next starts from the default state.
-    p_ResetDraw();
-    return 0;
 }

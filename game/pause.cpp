@@ -10,7 +10,6 @@
 namespace {
 
 constexpr float kDegToRad = 0.017453292519943295f;
-constexpr int kPlayers = 4;
 constexpr int kKeyMode = 1;
 constexpr int kKeepBg = -123;          // p_DoBG: keep the background colour, opaque
 
@@ -51,8 +50,9 @@ constexpr float kPortraitSpread = 96;  // portrait: quit and options beside the 
 constexpr int kResumeFrame = 3, kQuitFrame = 1, kHighlightFrame = 6;
 constexpr float kHighlightR = 255, kHighlightG = 255, kHighlightB = 100;
 constexpr float kGearSpeed = 0.2f;
-constexpr int kGearFrames[3] = {8, 9, 10};
-constexpr float kGearTurns[3] = {0.66f, -0.33f, -0.33f};
+constexpr int kGearLayers = 3;         // the options gear: two images, then the one that takes taps
+constexpr int kGearFrames[kGearLayers] = {8, 9, 10};
+constexpr float kGearTurns[kGearLayers] = {0.66f, -0.33f, -0.33f};
 constexpr int kSelQuit = -1, kSelResume = 0, kSelOptions = 1;
 
 // Sounds: rate and volume per action.
@@ -92,35 +92,52 @@ const PromptLine kPromptLines[] = {
 
 constexpr int kModeMenu = 1;
 
+// Any of the game pads (and the keyboard) holds the key.
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+
+void play(c_MyApp& app, const Sfx& s) { app.p_PlaySFX(s.n, s.rate, s.volume, 0.0f); }
+
 }  // namespace
 
+// One frame of the pause menu over the board; each step draws over the ones before.
 int c_MyApp::p_PauseMenu() {
-    auto anyPlayer = [this](int key) {
-        for (int p = 0; p < kPlayers; ++p)
-            if (p_PlayKey(key, kKeyMode, p)) return true;
-        return false;
-    };
-    auto play = [this](const Sfx& s) { p_PlaySFX(s.n, s.rate, s.volume, 0.0f); };
-    auto resume = [this, &play] {
-        m_paused = 1;  // stays paused until the menu has slid out
-        m_pauseState = -1;
-        play(kResumeSfx);
-    };
-    auto quit = [this, &play] {
-        m_paused = 0;
-        m_pauseState = -1;
-        m_pauseY = kPauseYHidden;
-        m_timeUp = 1;
-        m_quitting = -1;  // the game-over overlay reads "Quit" "Game"
-        play(kQuitSfx);
-    };
+    p_PauseDarken();
+    p_PauseSlide();
+    p_PauseFigure();
+    p_PauseTitle();
+    if (isOuya == 1) p_PauseOverscan();
+    p_PauseButtons();
+    p_PauseKeySelect();
+    p_PauseResumeKey();
+    return 0;
+}
 
-    // 1. Darken the board.
+// Resuming: the menu stays open until it has slid out.
+void c_MyApp::p_PauseResume() {
+    m_paused = 1;
+    m_pauseState = -1;
+    play(*this, kResumeSfx);
+}
+
+// Quitting ends the game at once; the game-over overlay reads "Quit" "Game".
+void c_MyApp::p_PauseQuit() {
+    m_paused = 0;
+    m_pauseState = -1;
+    m_pauseY = kPauseYHidden;
+    m_timeUp = 1;
+    m_quitting = -1;
+    play(*this, kQuitSfx);
+}
+
+// The board darkens with the slide.
+void c_MyApp::p_PauseDarken() {
     p_DoBG(kKeepBg, kKeepBg, kKeepBg, kKeepBg);
     p_SetCol(0, 0, 0, std::fabs(static_cast<float>(m_pauseY)) / (jscrh * kDarkenSpan));
     p_Rect(0, 0, jscrw, jscrh);
+}
 
-    // 2. Slide in, or out and back to play.
+// The menu slides in, or out and back to play.
+void c_MyApp::p_PauseSlide() {
     if (m_pauseState == 1) {
         if (m_pauseY < jscrh / 2) m_pauseY += kSlideStep;
     } else if (m_pauseState == -1) {
@@ -131,8 +148,11 @@ int c_MyApp::p_PauseMenu() {
             if (m_pauseY < kClosedBelow) m_paused = 0;
         }
     }
+}
 
-    // 3. The figure.
+// The figure: both arms turn, the pen marks where they point before this frame's tuning,
+// and its trail is drawn.
+void c_MyApp::p_PauseFigure() {
     const float R = std::min(jscrh * kFigureRadius, (jscrw - kFigureShift) * kFigureRadius);
     m_spiroA = std::fmod(m_spiroA + kInnerTurn, 360.0f);
     m_spiroB = std::fmod(m_spiroB + m_spiroSpeed, 360.0f);
@@ -140,17 +160,28 @@ int c_MyApp::p_PauseMenu() {
     const float a = m_spiroA * kDegToRad, b = m_spiroB * kDegToRad;
     const float penX = jscrw / 2 + kFigureShift + (R - m_spiroArm) * std::sin(a) + m_spiroArm * std::sin(b);
     const float penY = jscrh / 2 - (R - m_spiroArm) * std::cos(a) - m_spiroArm * std::cos(b);
-    if (anyPlayer(kKeyUp)) m_spiroArm -= kArmStep;
-    if (anyPlayer(kKeyDown)) m_spiroArm += kArmStep;
+    p_PauseTuneFigure(R);
+    p_PauseTrail(penX, penY);
+}
+
+// Up and down set the outer arm's length (up to the radius R), left and right its speed;
+// a label in the corner shows both.
+void c_MyApp::p_PauseTuneFigure(float R) {
+    if (anyPlayer(*this, kKeyUp)) m_spiroArm -= kArmStep;
+    if (anyPlayer(*this, kKeyDown)) m_spiroArm += kArmStep;
     m_spiroArm = std::clamp(m_spiroArm, 0.0f, std::max(R, 0.0f));
-    if (anyPlayer(kKeyLeft)) m_spiroSpeed -= kSpeedStep;
-    if (anyPlayer(kKeyRight)) m_spiroSpeed += kSpeedStep;
+    if (anyPlayer(*this, kKeyLeft)) m_spiroSpeed -= kSpeedStep;
+    if (anyPlayer(*this, kKeyRight)) m_spiroSpeed += kSpeedStep;
     m_spiroSpeed = std::clamp(m_spiroSpeed, 0.0f, kSpeedMax);
     p_ResetDraw();
     p_SetCol(kLabelR, kLabelG, kLabelB, kLabelAlpha);
     p_Text(jscrw - kLabelInset, jscrh - kLabelInset,
            String(static_cast<int>(m_spiroArm)) + String(":") + String(static_cast<int>(m_spiroSpeed)), 2, 2, 0);
+}
 
+// The pen's trail: the newest point is the pen, every segment is drawn in its hue and then
+// moves one place older.
+void c_MyApp::p_PauseTrail(float penX, float penY) {
     float* trail = m_spiroTrail.Data();
     trail[2 * kTrailSegments] = penX;
     trail[2 * kTrailSegments + 1] = penY;
@@ -174,42 +205,47 @@ int c_MyApp::p_PauseMenu() {
         p[0] = p[2];
         p[1] = p[3];
     }
+}
 
-    // 4. The title.
+// The title over the figure.
+void c_MyApp::p_PauseTitle() {
     p_ResetDraw();
     p_SetSize(kPausedSize);
     p_Text(jscrw / 2 + kFigureShift, jscrh / 2, String(kPausedText), 1, 1, 0);
+}
 
-    // 5. Console overscan slider, moving with the slide; a tap toggles between the ends.
-    if (isOuya == 1) {
-        const float y = static_cast<float>(m_pauseY);
-        p_ResetDraw();
-        p_SetSize(kSliderSize);
-        p_Text(jscrw / 2, y - kSliderTextRise, String(kOverscanLabel), 1, 1, 0);
-        p_SetCol(kBarR, kBarG, kBarB, kBarAlpha);
-        p_Rect(jscrw / 2 - kBarHalf, y - kBarRise, kBarWidth, kBarHeight);
-        p_SetCol(kKnobR, kKnobG, kKnobB, kKnobAlpha);
-        p_Rect(m_options[kOptOverscan] * kKnobScale + jscrw / 2 - kKnobBack, y - kKnobRise, kKnobW, kKnobH);
-        if (p_MouseIn_Centered(jscrw / 2, y - kKnobRise, kBarWidth, kTapH) && m_touchUsed == 0) {
-            m_touchUsed = 1;
-            play(kOverscanSfx);
-            m_options[kOptOverscan] = overscan >= kOverscanToggleAt ? kOverscanMin : kOverscanMax;
-        }
-        if (anyPlayer(kKeyFire5) && m_keyLatch == 0 && m_options[kOptOverscan] > 0) {
-            m_options[kOptOverscan] -= kOverscanStep;
-            m_keyLatch = 1;
-        }
-        if (anyPlayer(kKeyFire6) && m_keyLatch == 0 && m_options[kOptOverscan] < kOverscanMax) {
-            m_options[kOptOverscan] += kOverscanStep;
-            m_keyLatch = 1;
-        }
-        int& setting = m_options[kOptOverscan];
-        setting = std::clamp(setting, kOverscanMin, kOverscanMax);
-        overscan = static_cast<float>(setting);
+// The console's overscan slider, moving with the slide; a tap toggles between the ends,
+// the shoulder buttons step it.
+void c_MyApp::p_PauseOverscan() {
+    const float y = static_cast<float>(m_pauseY);
+    p_ResetDraw();
+    p_SetSize(kSliderSize);
+    p_Text(jscrw / 2, y - kSliderTextRise, String(kOverscanLabel), 1, 1, 0);
+    p_SetCol(kBarR, kBarG, kBarB, kBarAlpha);
+    p_Rect(jscrw / 2 - kBarHalf, y - kBarRise, kBarWidth, kBarHeight);
+    p_SetCol(kKnobR, kKnobG, kKnobB, kKnobAlpha);
+    p_Rect(m_options[kOptOverscan] * kKnobScale + jscrw / 2 - kKnobBack, y - kKnobRise, kKnobW, kKnobH);
+    if (p_MouseIn_Centered(jscrw / 2, y - kKnobRise, kBarWidth, kTapH) && m_touchUsed == 0) {
+        m_touchUsed = 1;
+        play(*this, kOverscanSfx);
+        m_options[kOptOverscan] = overscan >= kOverscanToggleAt ? kOverscanMin : kOverscanMax;
     }
+    if (anyPlayer(*this, kKeyFire5) && m_keyLatch == 0 && m_options[kOptOverscan] > 0) {
+        m_options[kOptOverscan] -= kOverscanStep;
+        m_keyLatch = 1;
+    }
+    if (anyPlayer(*this, kKeyFire6) && m_keyLatch == 0 && m_options[kOptOverscan] < kOverscanMax) {
+        m_options[kOptOverscan] += kOverscanStep;
+        m_keyLatch = 1;
+    }
+    int& setting = m_options[kOptOverscan];
+    setting = std::clamp(setting, kOverscanMin, kOverscanMax);
+    overscan = static_cast<float>(setting);
+}
 
-    // 6. Buttons: a column at the left in landscape, quit and options beside the centre in
-    // portrait.
+// The resume, quit and options buttons, the selected one highlighted: a column at the left
+// in landscape, quit and options beside the centre in portrait. A tap acts at once.
+void c_MyApp::p_PauseButtons() {
     const float columnX = kColumnX - (jscrh / 2 - m_pauseY);
     float quitX = columnX, quitY = kQuitY, optX = columnX, optY = kOptionsY;
     const float resumeX = columnX, resumeY = kResumeY;
@@ -230,80 +266,77 @@ int c_MyApp::p_PauseMenu() {
     p_ResetDraw();
     p_SetSize(kButtonSize);
     if (p_Button(kImgIconSet, resumeX, resumeY, kResumeFrame) && m_touchUsed == 0) {
-        resume();
+        p_PauseResume();
         m_touchUsed = 1;
     }
     if (p_Button(kImgIconSet, quitX, quitY, kQuitFrame) && m_touchUsed == 0) {
-        quit();
+        p_PauseQuit();
         m_touchUsed = 1;
     }
     if (m_optionsOpen == 0) m_gearAngle += kGearSpeed;
     int gearHit = 0;
-    for (int g = 0; g < 3; ++g) {
+    for (int g = 0; g < kGearLayers; ++g) {
         p_SetRot(kGearTurns[g] * m_gearAngle);
-        if (g < 2) p_DrawImg(kImgButtons, optX, optY, static_cast<float>(kGearFrames[g]));
+        if (g < kGearLayers - 1) p_DrawImg(kImgButtons, optX, optY, static_cast<float>(kGearFrames[g]));
         else gearHit = p_Button(kImgButtons, optX, optY, kGearFrames[g]);
     }
     p_SetRot(0);
     if (gearHit && m_touchUsed == 0) {
         m_optionsOpen = 1;
         m_touchUsed = 1;
-        play(kOptionsTapSfx);
+        play(*this, kOptionsTapSfx);
     }
+}
 
-    // Keyboard selection; each step latches so that one press moves one place.
-    if (m_keyLatch == 0) {
-        const bool fire = anyPlayer(kKeyFire1), up = anyPlayer(kKeyUp), down = anyPlayer(kKeyDown);
-        if (m_pauseSel == kSelResume) {
-            if (fire) {
-                resume();
-                m_keyLatch = 1;
-            } else if (up) {
-                m_pauseSel = kSelQuit;
-                m_keyLatch = 1;
-                play(kSelectUpSfx);
-            } else if (down) {
-                m_pauseSel = kSelOptions;
-                m_keyLatch = 1;
-                play(kSelectDownSfx);
-            }
-        } else if (m_pauseSel == kSelQuit) {
-            if (fire) {
-                quit();
-                m_keyLatch = 1;
-            } else if (down) {
-                m_pauseSel = kSelResume;
-                m_keyLatch = 1;
-                play(kSelectUpSfx);
-            }
-        } else if (m_pauseSel == kSelOptions) {
-            if (fire) {
-                m_optionsOpen = 1;
-                m_keyLatch = 1;
-                play(kOptionsKeySfx);
-            } else if (up) {
-                m_pauseSel = kSelResume;
-                m_keyLatch = 1;
-                play(kSelectUpSfx);
-            }
+// Keyboard selection among the buttons, fire acting on the selected one; each step
+// latches so that one press moves one place.
+void c_MyApp::p_PauseKeySelect() {
+    if (m_keyLatch != 0) return;
+    const bool fire = anyPlayer(*this, kKeyFire1), up = anyPlayer(*this, kKeyUp), down = anyPlayer(*this, kKeyDown);
+    if (m_pauseSel == kSelResume) {
+        if (fire) {
+            p_PauseResume();
+            m_keyLatch = 1;
+        } else if (up) {
+            m_pauseSel = kSelQuit;
+            m_keyLatch = 1;
+            play(*this, kSelectUpSfx);
+        } else if (down) {
+            m_pauseSel = kSelOptions;
+            m_keyLatch = 1;
+            play(*this, kSelectDownSfx);
+        }
+    } else if (m_pauseSel == kSelQuit) {
+        if (fire) {
+            p_PauseQuit();
+            m_keyLatch = 1;
+        } else if (down) {
+            m_pauseSel = kSelResume;
+            m_keyLatch = 1;
+            play(*this, kSelectUpSfx);
+        }
+    } else if (m_pauseSel == kSelOptions) {
+        if (fire) {
+            m_optionsOpen = 1;
+            m_keyLatch = 1;
+            play(*this, kOptionsKeySfx);
+        } else if (up) {
+            m_pauseSel = kSelResume;
+            m_keyLatch = 1;
+            play(*this, kSelectUpSfx);
         }
     }
+}
 
-    // 7. The pause key resumes.
-    if (anyPlayer(kKeyPause) && m_keyLatch == 0) {
-        resume();
+// The pause key resumes.
+void c_MyApp::p_PauseResumeKey() {
+    if (anyPlayer(*this, kKeyPause) && m_keyLatch == 0) {
+        p_PauseResume();
         m_keyLatch = 1;
     }
-    return 0;
 }
 
 int c_MyApp::p_OuyaQuit() {
-    auto anyPlayer = [this](int key) {
-        for (int p = 0; p < kPlayers; ++p)
-            if (p_PlayKey(key, kKeyMode, p)) return true;
-        return false;
-    };
-
     // 1. A blue box on a pale ground.
     p_CLS2D(kPromptBgR, kPromptBgG, kPromptBgB, kPromptBgA);
     p_SetCol(kPromptR, kPromptG, kPromptB, 1);
@@ -327,11 +360,12 @@ int c_MyApp::p_OuyaQuit() {
 
     // 4. Fire ignores (back to the menu); the other buttons or the pause key quit.
     if (m_touchUsed == 0 && m_keyLatch == 0) {
-        if (anyPlayer(kKeyFire1)) {
+        if (anyPlayer(*this, kKeyFire1)) {
             m_mode = kModeMenu;
             m_keyLatch = m_touchUsed = 1;
         }
-        if (anyPlayer(kKeyFire2) || anyPlayer(kKeyFire3) || anyPlayer(kKeyPause)) oxError(String());
+        if (anyPlayer(*this, kKeyFire2) || anyPlayer(*this, kKeyFire3) || anyPlayer(*this, kKeyPause))
+            oxError(String());
     }
     return 0;
 }

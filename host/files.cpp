@@ -247,20 +247,23 @@ String OxGlfwGame::ProgramDir() {
   return slash < 0 ? String() : file.Slice(0, slash);
 }
 
-String OxGlfwGame::PathToFilePath(String path) {
-  if (_baseDir.Length() == 0) _baseDir = ProgramDir();
+String ox_data_FilePath(const String& programDir, String path) {
   if (!path.StartsWith(String(OX_SCHEME))) return path;
 
   String data(OX_DATA_PREFIX), internal(OX_INTERNAL_PREFIX), external(OX_EXTERNAL_PREFIX);
-  if (path.StartsWith(data)) return _baseDir + String(OX_DATA_DIR) + path.Slice(data.Length());
+  if (path.StartsWith(data)) return programDir + String(OX_DATA_DIR) + path.Slice(data.Length());
   if (path.StartsWith(internal)) {
-    if (_internalDir.Length() == 0) _internalDir = _baseDir + String(OX_INTERNAL_DIR);
-    return _internalDir + String("/") + path.Slice(internal.Length());
+    return programDir + String(OX_INTERNAL_DIR) + String("/") + path.Slice(internal.Length());
   }
   if (path.StartsWith(external)) {
-    return _baseDir + String(OX_EXTERNAL_DIR) + path.Slice(external.Length());
+    return programDir + String(OX_EXTERNAL_DIR) + path.Slice(external.Length());
   }
   return String();  // no file operation can open it
+}
+
+String OxGlfwGame::PathToFilePath(String path) {
+  if (_baseDir.Length() == 0) _baseDir = ProgramDir();
+  return ox_data_FilePath(_baseDir, path);
 }
 
 // ---- Decoding ------------------------------------------------------------------------------------
@@ -285,8 +288,9 @@ bool DecodePicture(FILE* f, OxDecoded* out) {
 
 }  // namespace
 
-unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {
-  FILE* f = OpenFile(path, String("rb"));
+unsigned char* ox_file_LoadImageData(OxGame* host, String path, int* width, int* height,
+                                     int* depth) {
+  FILE* f = host->OpenFile(path, String("rb"));
   if (!f) return nullptr;
   // The decoder runs in the decoding process, so that a damaged picture that crashes it costs
   // only that picture (see host/isolated_decode.h).
@@ -301,9 +305,9 @@ unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, i
   return image.data;
 }
 
-unsigned char* OxGlfwGame::LoadAudioData(String path, int* length, int* channels, int* format,
-                                         int* hertz) {
-  FILE* f = OpenFile(path, String("rb"));
+unsigned char* ox_file_LoadAudioData(OxGame* host, String path, int* length, int* channels,
+                                     int* format, int* hertz) {
+  FILE* f = host->OpenFile(path, String("rb"));
   if (!f) return nullptr;
   String lower = path.ToLower();
   unsigned char* pcm = nullptr;
@@ -315,4 +319,13 @@ unsigned char* OxGlfwGame::LoadAudioData(String path, int* length, int* channels
   std::fclose(f);
   if (pcm) gc_ext_malloced(*length * *channels * *format);
   return pcm;
+}
+
+unsigned char* OxGlfwGame::LoadImageData(String path, int* width, int* height, int* depth) {
+  return ox_file_LoadImageData(this, path, width, height, depth);
+}
+
+unsigned char* OxGlfwGame::LoadAudioData(String path, int* length, int* channels, int* format,
+                                         int* hertz) {
+  return ox_file_LoadAudioData(this, path, length, channels, format, hertz);
 }

@@ -7,6 +7,8 @@
 #include "host/isolated_decode.h"
 #include "runtime/runtime.h"
 
+class OxGame;
+
 // The scheme and its three folders. A data path names a file in data/ beside the program.
 inline constexpr char OX_SCHEME[] = "tarn:";
 inline constexpr char OX_DATA_PREFIX[] = "tarn://data/";
@@ -39,6 +41,20 @@ inline constexpr long long OX_MAX_IMAGE_BYTES = 4096LL * 4096 * 4;
 // 4 bytes per pixel, and exactly width x height x depth bytes within the limit above.
 inline constexpr OxReplyShape OX_PICTURE_REPLY = {
     static_cast<size_t>(OX_MAX_IMAGE_BYTES), 3, {1, 1, 1, 0}, {INT_MAX, INT_MAX, 4, 0}};
+
+// Where a path the game gives lies on disk for a program in `programDir`: the three "tarn://"
+// folders beside it, a path without the scheme unchanged, an unknown folder the empty string
+// (no file operation can open it). The desktop host resolves through it; so can any other host.
+String ox_data_FilePath(const String& programDir, String path);
+
+// An image's pixels or a sound's samples from a file opened through `host` (its OpenFile and
+// data paths): pictures are decoded in the decoding process, WAV and Ogg Vorbis chosen by the
+// extension. What the desktop host's LoadImageData and LoadAudioData do, for any host; null when
+// the file is missing or does not decode.
+unsigned char* ox_file_LoadImageData(OxGame* host, String path, int* width, int* height,
+                                     int* depth);
+unsigned char* ox_file_LoadAudioData(OxGame* host, String path, int* length, int* channels,
+                                     int* format, int* hertz);
 
 // A path the game gives becomes a data path unless it already has a scheme or drive prefix
 // ("x:/" with no "/" before the colon) or starts with "./" or "/".

@@ -257,7 +257,6 @@ class OxGlfwGame : public OxGame {
   double _updatePeriod = 0;
   double _nextUpdate = 0;
   String _baseDir;
-  String _internalDir;
   int _swapInterval = 1;
   GLFWwindow* _window = nullptr;
   WindowRequest _windowRequest;  // of the open window

@@ -200,8 +200,8 @@ bool PollJoyUnit(int unit, JoyReading* reading) {
   return true;
 }
 
-bool OxGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
-                              Array<bool> buttons) {
+bool ox_joystick_Poll(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                      Array<bool> buttons) {
   JoyReading reading;
   if (!PollJoyUnit(port, &reading)) return false;
   for (int s = 0; s < kJoySticks; ++s) {
@@ -213,4 +213,9 @@ bool OxGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Ar
     buttons[b] = reading.buttons[b];
   }
   return true;
+}
+
+bool OxGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                              Array<bool> buttons) {
+  return ox_joystick_Poll(port, joyx, joyy, joyz, buttons);
 }

@@ -3,6 +3,8 @@
 // stick triples and 32 logical buttons the framework sees.
 #pragma once
 
+#include "runtime/runtime.h"
+
 // The framework polls up to four units; GLFW numbers joysticks 0 to 15.
 inline constexpr int kJoyUnits = 4;
 inline constexpr int kJoyScanCount = 16;
@@ -84,3 +86,8 @@ void SetJoySource(JoySource* source);
 // One unit's reading from the current source: rescans the units first when unit is 0 (as the
 // framework polls 0 to 3 in order every update); false for a unit with no joystick behind it.
 bool PollJoyUnit(int unit, JoyReading* reading);
+// PollJoystick's work, for any host: unit `port`'s reading written into the framework's arrays
+// (as many sticks and buttons as they hold); false, the arrays untouched, for a unit with no
+// joystick behind it.
+bool ox_joystick_Poll(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                      Array<bool> buttons);

@@ -300,7 +300,7 @@ void c_MyApp::p_RunMode() {
             break;
         case kModeToMenu:
             p_LoadMenu();
-            p_PlaySFX(kSfxMenuReturn, 1, 1, 0);
+            p_PlaySFX(kSfxJingle, 1, 1, 0);
             m_mode = kModeMenu;
             break;
         case kModeQuitPrompt:

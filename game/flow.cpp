@@ -211,5 +211,5 @@ void c_MyApp::p_OpenPause() {
     m_pauseState = 1;
     m_pauseY = 0;
     m_pauseSel = 0;
-    p_PlaySFX(kSfxPause, 1, 0.5f, 0);
+    p_PlaySFX(kSfxConfirm, 1, 0.5f, 0);
 }

@@ -172,7 +172,7 @@ int c_MyApp::p_Loader() {
     const int mid = kImageFlagMidHandle;
     switch (m_loadStep) {
         case 1:
-            p_LoadImg(kImgIconSet, String("common/icons"), 32, 32, 16, mid);
+            p_LoadImg(kImgIcons, String("common/icons"), 32, 32, 16, mid);
             p_LoadSFX(kSfxJingle);
             p_ReserveImg(kImgBlank, kBlankSize, kBlankSize);
             break;

@@ -250,7 +250,7 @@ bool c_MyApp::p_MenuPlayIcon(const MenuLayout& at, bool onPanel) {
     const float playX = jscrw - at.W * 0.5f, playY = jscrh - kPlayIconRise;
     p_SetSize(kPlayIconSize);
     p_SetCol(kPlayR, kPlayG, kPlayB, (m_menuFocus == kFocusWheel && !onPanel) ? kPlayIconAlpha : 0.0f);
-    p_DrawImg(kImgIconSet, playX, playY, kPlayIconFrame);
+    p_DrawImg(kImgIcons, playX, playY, kPlayIconFrame);
     if (p_MouseIn_Centered(playX, playY, kPlayIconHit, kPlayIconHit) && latchesFree(*this) && noPage(*this)) {
         m_menuFocus = kFocusWheel;
         m_touchUsed = 1;
@@ -384,7 +384,7 @@ bool c_MyApp::p_MenuWheelItem(const MenuLayout& at, int i, bool settled) {
     } else {
         p_SetCol(kQuitR, kQuitG, kQuitB);
         p_SetSize(size * kQuitItemScale);
-        p_DrawImg(kImgIconSet, x, y, kQuitFrame);
+        p_DrawImg(kImgIcons, x, y, kQuitFrame);
     }
 
     if (i == m_menuChoice) {

@@ -159,7 +159,7 @@ int c_MyApp::p_DoStars(float dx, float dy) {
         s[kStAngle] += s[kStSpin];
         m_drawAlpha = s[kStDepth];
         m_drawRot = -s[kStAngle];
-        p_DrawImg(kImgStars, s[kStX], s[kStY], s[kStFrame]);
+        p_DrawImg(kImgParts, s[kStX], s[kStY], s[kStFrame]);
     }
     p_ResetDraw();
     return 0;

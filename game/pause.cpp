@@ -259,17 +259,17 @@ void c_MyApp::p_PauseButtons() {
     p_ResetDraw();
     p_SetSize(kHighlightSize);
     p_SetCol(kHighlightR, kHighlightG, kHighlightB);
-    if (m_pauseSel == kSelQuit) p_DrawImg(kImgIconSet, quitX, quitY, kHighlightFrame);
-    else if (m_pauseSel == kSelOptions) p_DrawImg(kImgIconSet, optX, optY, kHighlightFrame);
-    else p_DrawImg(kImgIconSet, resumeX, resumeY, kHighlightFrame);
+    if (m_pauseSel == kSelQuit) p_DrawImg(kImgIcons, quitX, quitY, kHighlightFrame);
+    else if (m_pauseSel == kSelOptions) p_DrawImg(kImgIcons, optX, optY, kHighlightFrame);
+    else p_DrawImg(kImgIcons, resumeX, resumeY, kHighlightFrame);
 
     p_ResetDraw();
     p_SetSize(kButtonSize);
-    if (p_Button(kImgIconSet, resumeX, resumeY, kResumeFrame) && m_touchUsed == 0) {
+    if (p_Button(kImgIcons, resumeX, resumeY, kResumeFrame) && m_touchUsed == 0) {
         p_PauseResume();
         m_touchUsed = 1;
     }
-    if (p_Button(kImgIconSet, quitX, quitY, kQuitFrame) && m_touchUsed == 0) {
+    if (p_Button(kImgIcons, quitX, quitY, kQuitFrame) && m_touchUsed == 0) {
         p_PauseQuit();
         m_touchUsed = 1;
     }

@@ -173,7 +173,7 @@ TEST_F(ControlsTest, PauseKeyOpensThePauseMenuOnce) {
     EXPECT_EQ(app->m_paused, 1);
     EXPECT_EQ(app->m_pauseState, 1);
     EXPECT_EQ(app->m_keyLatch, 1);
-    EXPECT_EQ(CountPlayed(kSfxPause), 1);
+    EXPECT_EQ(CountPlayed(kSfxConfirm), 1);
     const float timer = Player(kPlTimer);
     Frames(5);
     EXPECT_EQ(Player(kPlTimer), timer) << "play stops while paused";

@@ -32,7 +32,7 @@ int backgroundKind(int x, int y) { return (x + 2 * y) % kTileKinds + 1; }
 
 }  // namespace
 
-const int kFixtureSounds[] = {kSfxPush, 2, 3, 4, 5, 6, 7, kSfxTimeUp, kSfxBoardDone, kSfxMenuReturn, kSfxPause, 99};
+const int kFixtureSounds[] = {kSfxPush, 2, 3, 4, 5, 6, 7, kSfxTimeUp, kSfxBoardDone, kSfxJingle, kSfxConfirm, kSfxMove};
 const int kFixtureSoundCount = sizeof(kFixtureSounds) / sizeof(kFixtureSounds[0]);
 
 TestHost::TestHost() {

@@ -53,9 +53,6 @@ constexpr float kDebugStickInset = 64, kDebugStickReach = 52;
 constexpr float kDebugStickOuter = 12, kDebugStickInner = 8;
 constexpr int kBlendAdditiveDevice = 1, kBlendAlphaDevice = 0;
 
-// Screen modes.
-enum Mode { kModeMenu = 1, kModeToMenu = 2, kModeQuitPrompt = 4, kModePlaying = 10, kModeStart = 11 };
-
 // iCade letters: press letter, release letter, logical key.
 struct ICadeKey {
     char press, release;

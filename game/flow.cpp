@@ -10,7 +10,6 @@ const char* const kGameTune = "Didiziroze_Razudud";
 
 namespace {
 
-constexpr int kModePlaying = 10;
 constexpr int kTuneLoop = 1;                 // flags of the game tune: loop it
 constexpr int kStars = 100;
 constexpr int kParticles = 250;

@@ -1,6 +1,14 @@
 // The game's numbered things, each named once for the game, its tests and its benchmarks: the
-// image slots of m_images and the sound numbers of m_sounds.
+// screen modes (m_mode), the image slots of m_images and the sound numbers of m_sounds.
 #pragma once
+
+// ---- Screen modes (m_mode): p_RunMode dispatches on these ----
+constexpr int kModeMenu = 1;        // the main menu
+constexpr int kModeToMenu = 2;      // a game just ended: the next update loads the menu
+constexpr int kModeQuitPrompt = 4;  // the console's quit question
+constexpr int kModePlaying = 10;    // a game in play, paused or in its game-over overlay
+constexpr int kModeStart = 11;      // a game chosen: the next update deals its first board
+// Modes from kModePlaying up are a game in progress; those below are the shell's screens.
 
 // ---- Image slots ----
 constexpr int kImgTiles = 1;        // tile faces 0..6, grab cursor 35..41, idle cursor 42..48

@@ -65,8 +65,6 @@ constexpr int kClearedHiscores = 31;
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
 
 constexpr int kControllerScheme = 1;
-constexpr int kModeMenu = 1;
-constexpr int kModePlaying = 10;
 
 // Data buffers read files through the host, so that tarn:// data paths resolve as they do
 // for images and sounds; before a host exists, plain paths are read directly.

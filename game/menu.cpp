@@ -110,7 +110,6 @@ constexpr int kCreditToolSiteLine = 9; // the toolchain's web site in the credit
 constexpr char kCodedIn[] = "Coded in";
 
 constexpr int kFocusGear = 0, kFocusWheel = 1, kFocusPanel = 2;
-constexpr int kModeQuitPrompt = 4, kModeStartGame = 11;
 constexpr int kSchemeKeyboard = 0, kSchemeController = 1, kSchemeTouch = 2;
 constexpr int kDragNone = -1;
 constexpr int kDragLatch = -1;         // a drag sets the latches to -1, which wheel actions treat as free
@@ -483,7 +482,7 @@ void c_MyApp::p_MenuApplyChoice(bool confirm) {
         m_controlScheme = m_pointerDown ? kSchemeTouch : (keyboardFire ? kSchemeKeyboard : kSchemeController);
         setLatches(*this);
         m_wheelTarget = -kItemStep * m_menuChoice;
-        m_mode = kModeStartGame;
+        m_mode = kModeStart;
     } else if (m_menuFocus == kFocusPanel) {
         m_creditsOpen = 1;
         p_PlaySFX(kSfxMove);

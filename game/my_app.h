@@ -62,7 +62,7 @@ struct MyAppSizes {
 class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
 public:
     // --- Mode and flow ---
-    int m_mode = 0;          // 1 menu, 2 back to menu, 4 quit prompt, 10 playing, 11 start a game
+    int m_mode = 0;          // the screen mode: one of the kMode values of game_numbers.h
     int m_loadStep = 0;      // next asset-loader stage while > 0
     int m_paused = 0;        // 1 while the pause menu is open
     float m_panelX = 0;      // extra width of the menu's side panel

@@ -57,7 +57,6 @@ constexpr char kRightNormal[] = "Right Thumbstick Y Normal";
 constexpr char kRightFlipped[] = "Right Thumbstick Y Flipped";
 constexpr char kQuitText[] = "Quit";
 
-constexpr int kModeInGame = 9;         // modes above this are a game in progress
 constexpr char kCurrentTune[] = "-1";
 
 }  // namespace
@@ -106,7 +105,7 @@ void runLine(c_MyApp* app, OptionLine line) {
                 if (next == kSoundOff || next == kSoundSfx) {
                     ox_audio_StopMusic();
                     app->m_musicPlaying = 0;
-                } else if (app->m_mode > kModeInGame) {
+                } else if (app->m_mode >= kModePlaying) {
                     app->p_PlayTune(String(kCurrentTune), 1);
                 }
             } else {

@@ -90,7 +90,6 @@ const PromptLine kPromptLines[] = {
     {u"or \u00ACJ to Ignore", 2.0f, 20},
 };
 
-constexpr int kModeMenu = 1;
 
 // Any of the game pads (and the keyboard) holds the key.
 bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }

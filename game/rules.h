@@ -1,6 +1,6 @@
 // Layouts and constants shared by the game's rule files: the cell, player, particle,
-// star and draw-list records, the bag and the logical keys. Image slots and sound numbers
-// are in game_numbers.h.
+// star and draw-list records, the bag and the logical keys. Screen modes, image slots and
+// sound numbers are in game_numbers.h.
 #pragma once
 
 #include "game/game_numbers.h"

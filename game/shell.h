@@ -1,6 +1,6 @@
 // Constants shared by the game's shell screens (loader, menu, options, pause, storage,
 // badges, hit tests): printed messages, settings indices, the state layout, update rates and
-// the overscan slider. Image slots and sound numbers are in game_numbers.h.
+// the overscan slider. Screen modes, image slots and sound numbers are in game_numbers.h.
 #pragma once
 
 #include "game/game_numbers.h"

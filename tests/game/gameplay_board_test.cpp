@@ -267,9 +267,9 @@ TEST_F(BoardTest, ADragDoesNotPushOnceTimeIsUp) {
 
 TEST_F(BoardTest, TheTimerWaitsForTheDealToDropIn) {
     app->m_difficulty = 2;
-    app->m_mode = 11;
+    app->m_mode = kModeStart;
     Frame();
-    ASSERT_EQ(app->m_mode, 10);
+    ASSERT_EQ(app->m_mode, kModePlaying);
     int droppingFrames = 0;
     for (Frame(); app->m_dropping && droppingFrames < 200; Frame()) {
         EXPECT_EQ(Player(kPlTimer), 1200.0f) << "frame " << droppingFrames;

@@ -14,7 +14,6 @@ struct HostDirs : OxGlfwGame {
 
 constexpr int kMaxLoadFrames = 100;
 constexpr int kFullLoadFrames = 14;
-constexpr int kModeMenu = 1, kModePlaying = 10;
 
 // Every image slot the loader fills, and every effect it loads.
 const int kLoadedSlots[] = {kImgTiles, kImgShards, kImgBadges, kImgBlank, kImgCircle, kImgLight, kImgFont,

@@ -6,7 +6,6 @@ namespace {
 
 constexpr int kKeyCodeDown = 40, kKeyCodeUp = 38, kKeyCodeLeft = 37, kKeyCodeRight = 39;
 constexpr int kKeyCodeEnter = 13;
-constexpr int kModeMenu = 1, kModeQuitPrompt = 4, kModeStart = 11;
 constexpr int kIntroFrames = 32;  // the menu has slid in after these
 constexpr float kDegToRad = 0.017453292519943295f;
 
@@ -129,7 +128,7 @@ TEST_F(MenuTest, TapSelectsAnItemAndTappingTheSelectedOneStarts) {
     EXPECT_EQ(app->m_difficulty, 1);
     EXPECT_EQ(app->m_controlScheme, 2) << "started by pointer";
     Frame();
-    EXPECT_EQ(app->m_mode, 10) << "the game has begun";
+    EXPECT_EQ(app->m_mode, kModePlaying) << "the game has begun";
 }
 
 TEST_F(MenuTest, TapsWaitForTheWheelToSettle) {

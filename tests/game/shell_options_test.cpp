@@ -6,7 +6,6 @@
 namespace {
 
 constexpr int kKeyCodeEnter = 13, kKeyCodeUp = 38, kKeyCodeDown = 40, kKeyCodeN = 78;
-constexpr int kModeMenu = 1, kModePlaying = 10;
 constexpr int kSlideFrames = 30;
 constexpr float kLineTapX = 200;
 constexpr float kGearX = 100, kGearY = 60;  // the back gear once the box is in

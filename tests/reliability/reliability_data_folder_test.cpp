@@ -12,7 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMaxLoadFrames = 100;
-constexpr int kModeMenu = 1, kModeStart = 11;
 constexpr int kMostFramesPerDifficulty = 20000;
 constexpr int kTimerCap = 300;  // keeps games short
 // Cursor keys and the push keys (no pause: a pause menu could leave the game without a game over).

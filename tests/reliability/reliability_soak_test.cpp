@@ -17,7 +17,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kDefaultSeconds = 120;
 constexpr char kSecondsVariable[] = "QR_SOAK_SECONDS";
-constexpr int kModeMenu = 1, kModePlaying = 10, kModeStart = 11;
 constexpr int kMaxLoadFrames = 100;
 constexpr int kTimerCap = 600;          // games of ten seconds or so
 constexpr int kMostFramesPerGame = 20000;

@@ -14,7 +14,6 @@ constexpr int kFontSlot = 90, kFontGlyphW = 7, kFontGlyphH = 10, kFontFrames = 1
 constexpr int kIconSize = 32, kIconFrames = 16;
 constexpr int kSfxRotation = 24;
 constexpr int kMaxSettleFrames = 200;
-constexpr int kModeStart = 11;
 constexpr float kHoleClearTime = 128, kHoleAge = 10, kHoleDrop = 640;
 
 void startRuntimeOnce(TestHost*& host) {

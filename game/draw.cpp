@@ -3,12 +3,12 @@
 #include "game/my_app.h"
 #include "game/draw_list.h"
 #include "game/rules.h"
+#include "framework/angle.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kSfxRotation = 24;          // effects rotate over channels 0..23
 constexpr int kSoundModeAll = 1;          // m_options[5]: effects and music
 constexpr int kSoundModeSfx = 2;          //               effects only

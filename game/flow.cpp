@@ -3,6 +3,7 @@
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game/texts.h"
+#include "framework/angle.h"
 
 #include <cmath>
 
@@ -33,7 +34,6 @@ constexpr int kNumberColour = 3;
 constexpr float kPauseButtonX = 16, kPauseButtonY = 16;
 constexpr float kPauseButtonDim = 0.2f;
 constexpr int kSchemeTouch = 2;
-constexpr float kDegToRad = 0.017453292519943295;
 constexpr int kMenuIntroStart = -32;        // the menu slides in again after a game
 constexpr float kClearRateLow = 0.6f;        // a clear sound plays at a random rate in this range
 constexpr float kClearRateHigh = 1.5f;

@@ -4,6 +4,7 @@
 #include "game/checkin.h"
 #include "game/rules.h"
 #include "game/shell.h"
+#include "framework/angle.h"
 #include "framework/input.h"
 #include "host/host_game.h"
 #include "net/data_buffer.h"
@@ -36,7 +37,6 @@ constexpr int kRingDots = 11;          // dots per ring, alpha i / 10
 constexpr float kRingDotAlphaStep = 10;
 constexpr int kRingDotSpacing = 4;     // degrees between dots
 constexpr float kBgFade = 0.125f;      // the background loses an eighth per frame
-constexpr float kDegToRad = 0.017453292519943295f;
 struct Ring {
     float r, g, b;       // colour
     float radius;        // fraction of the smaller screen side

@@ -3,6 +3,7 @@
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game/shell.h"
+#include "framework/angle.h"
 #include "framework/input.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kKeyMode = 1;            // p_PlayKey mode: sticks count as directions
 constexpr int kKeyboardOnly = -1;      // p_PlayKey player: keyboard and virtual keys only
 

@@ -3,13 +3,13 @@
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game/shell.h"
+#include "framework/angle.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kKeyMode = 1;
 constexpr int kKeepBg = -123;          // p_DoBG: keep the background colour, opaque
 

@@ -3,6 +3,7 @@
 // a data folder with files missing, and suspending and resuming.
 #include "shell_fixture.h"
 
+#include "framework/angle.h"
 #include "framework/graphics.h"
 
 namespace {
@@ -158,7 +159,7 @@ TEST_F(LoaderTest, LoadingScreenSpinsThreeRings) {
     Frame();
     const float* next = Records(kDrawOval)[0];
     const float a1 = std::atan2(next[kDrX] - cx, cy - next[kDrY]);
-    EXPECT_NEAR((a1 - a0) * 180 / 3.14159265f, 3, 0.01f);
+    EXPECT_NEAR((a1 - a0) / kDegToRad, 3, 0.01f);
     ASSERT_EQ(Records(kImgMakerLogo).size(), 1u);
     EXPECT_EQ(Records(kImgMakerLogo)[0][kDrA], 2) << "the logo at double size";
 }

@@ -2,12 +2,13 @@
 // to the screen, tapping wheel items, focus and confirm, the credits page, and quitting.
 #include "shell_fixture.h"
 
+#include "framework/angle.h"
+
 namespace {
 
 constexpr int kKeyCodeDown = 40, kKeyCodeUp = 38, kKeyCodeLeft = 37, kKeyCodeRight = 39;
 constexpr int kKeyCodeEnter = 13;
 constexpr int kIntroFrames = 32;  // the menu has slid in after these
-constexpr float kDegToRad = 0.017453292519943295f;
 
 class MenuTest : public ShellFixture {
  protected:

@@ -80,7 +80,7 @@ inline int toVirtual(float pixels, float offset, float scale) {
 int c_MyApp::p_PlayKey(int key, int mode, int player) {
     if (player < -1 || player >= kPlayers) return 0;
     const bool pads = player >= 0;
-    const bool stick = pads && mode == 1;
+    const bool stick = pads && mode == kKeyModeStick;
     const int p = player;
     bool held = false;
     if (iCadeControls == 1) {
@@ -196,8 +196,10 @@ int c_MyApp::p_AnalogueControl() {
             stick = key;
         }
     };
-    ramp(p_PlayKey(kKeyUp, 0, 0) != 0, p_PlayKey(kKeyDown, 0, 0) != 0, m_keyStickY, m_stickY);
-    ramp(p_PlayKey(kKeyLeft, 0, 0) != 0, p_PlayKey(kKeyRight, 0, 0) != 0, m_keyStickX, m_stickX);
+    ramp(p_PlayKey(kKeyUp, kKeyModeKeys, 0) != 0, p_PlayKey(kKeyDown, kKeyModeKeys, 0) != 0, m_keyStickY,
+         m_stickY);
+    ramp(p_PlayKey(kKeyLeft, kKeyModeKeys, 0) != 0, p_PlayKey(kKeyRight, kKeyModeKeys, 0) != 0, m_keyStickX,
+         m_stickX);
     auto clampUnit = [](float& v) { v = v < -1 ? -1.0f : (v > 1 ? 1.0f : v); };
     clampUnit(m_stickX);
     clampUnit(m_stickY);
@@ -351,13 +353,13 @@ int c_MyApp::p_OnUpdate() {
                                      kKeyFire3, kKeyFire4, kKeyFire5, kKeyFire6, kKeyPause};
     bool anyHeld = false;
     for (int k : kLatchKeys) {
-        if (p_PlayKeyAll(k, 1) > 0) {
+        if (p_PlayKeyAll(k, kKeyModeStick) > 0) {
             anyHeld = true;
             break;
         }
     }
     if (!anyHeld) m_keyLatch = 0;
-    if (m_keyLatch == 0 && m_touchUsed == 0 && p_PlayKeyAll(kKeyPause, 1) > 0 && m_mode == kModeMenu &&
+    if (m_keyLatch == 0 && m_touchUsed == 0 && p_PlayKeyAll(kKeyPause, kKeyModeStick) > 0 && m_mode == kModeMenu &&
         (m_optionsOpen != 0 || m_creditsOpen != 0)) {
         m_creditsOpen = 0;
         m_keyLatch = 1;

@@ -175,7 +175,8 @@ int c_MyApp::p_InGame() {
     p_ResetDraw();
     m_menuIntro = kMenuIntroStart;
 
-    bool pauseKey = p_PlayKeyAll(kKeyPause, 1) > 0 || (isOuya == 1 && p_PlayKeyAll(kKeyFire4, 1) > 0);
+    bool pauseKey = p_PlayKeyAll(kKeyPause, kKeyModeStick) > 0 ||
+                    (isOuya == 1 && p_PlayKeyAll(kKeyFire4, kKeyModeStick) > 0);
     if (pauseKey && m_paused == 0 && m_keyLatch == 0) {
         m_keyLatch = 1;
         p_OpenPause();

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kKeyMode = 1;            // p_PlayKey mode: sticks count as directions
 constexpr int kKeyboardOnly = -1;      // p_PlayKey player: keyboard and virtual keys only
 
 // Background drift around a light grey.
@@ -115,7 +114,7 @@ constexpr int kDragNone = -1;
 constexpr int kDragLatch = -1;         // a drag sets the latches to -1, which wheel actions treat as free
 
 // Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
 
 // Menu actions wait until the key and the pointer used by the last one are let go; an
 // action takes both latches.
@@ -410,7 +409,7 @@ bool c_MyApp::p_MenuWheelItem(const MenuLayout& at, int i, bool settled) {
 // Key repeat for up and down: released keys reset it, held keys count down to the next
 // step and free the key latch when it is due.
 c_MyApp::MenuArrows c_MyApp::p_MenuKeyRepeat() {
-    const MenuArrows arrows{p_PlayKey(kKeyUp, kKeyMode, 0) != 0, p_PlayKey(kKeyDown, kKeyMode, 0) != 0};
+    const MenuArrows arrows{p_PlayKey(kKeyUp, kKeyModeStick, 0) != 0, p_PlayKey(kKeyDown, kKeyModeStick, 0) != 0};
     if (!arrows.up && !arrows.down) {
         m_player[kPlMenuRepeat] = 0;
         m_player[kPlMenuRepeatStep] = kRepeatFirst;
@@ -444,18 +443,18 @@ bool c_MyApp::p_MenuPlayerKeys(const MenuLayout& at, const MenuArrows& arrows) {
             p_PlaySFX(kSfxMove);
         }
     }
-    if (p_PlayKey(kKeyLeft, kKeyMode, 0) && latchesFree(*this) && m_menuFocus > kFocusGear) {
+    if (p_PlayKey(kKeyLeft, kKeyModeStick, 0) && latchesFree(*this) && m_menuFocus > kFocusGear) {
         --m_menuFocus;
         setLatches(*this);
         p_PlaySFX(kSfxMove);
     }
-    if (p_PlayKey(kKeyRight, kKeyMode, 0) && latchesFree(*this) && m_menuFocus < kFocusPanel) {
+    if (p_PlayKey(kKeyRight, kKeyModeStick, 0) && latchesFree(*this) && m_menuFocus < kFocusPanel) {
         ++m_menuFocus;
         setLatches(*this);
         p_PlaySFX(kSfxMove);
     }
-    if ((p_PlayKey(kKeyFire1, kKeyMode, 0) || p_PlayKey(kKeyFire2, kKeyMode, 0) ||
-         p_PlayKey(kKeyFire3, kKeyMode, 0)) &&
+    if ((p_PlayKey(kKeyFire1, kKeyModeStick, 0) || p_PlayKey(kKeyFire2, kKeyModeStick, 0) ||
+         p_PlayKey(kKeyFire3, kKeyModeStick, 0)) &&
         m_keyLatch == 0) {
         p_PlaySFX(kSfxConfirm);
         m_keyLatch = 1;
@@ -478,7 +477,7 @@ void c_MyApp::p_MenuApplyChoice(bool confirm) {
         if (m_menuChoice == kQuitItem) oxError(String());
         bool keyboardFire = false;
         for (int k = kKeyFire1; k <= kKeyFire6; ++k)
-            if (p_PlayKey(k, 0, kKeyboardOnly)) keyboardFire = true;
+            if (p_PlayKey(k, kKeyModeKeys, kKeyboardOnly)) keyboardFire = true;
         m_controlScheme = m_pointerDown ? kSchemeTouch : (keyboardFire ? kSchemeKeyboard : kSchemeController);
         setLatches(*this);
         m_wheelTarget = -kItemStep * m_menuChoice;

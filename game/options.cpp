@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kKeyMode = 1;
 constexpr int kSlideFrames = 30;       // the box is fully in at this slide value
 constexpr float kSlideRise = 24;       // panel units per slide frame still to go
 constexpr float kGearSlide = 4;        // gear and slider x per slide step
@@ -64,7 +63,7 @@ constexpr char kCurrentTune[] = "-1";
 namespace {
 
 // Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
 
 // The sound mode as the box shows it: a stored value it has no text for is Off.
 int shownSoundMode(c_MyApp* app) {

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kKeyMode = 1;
 constexpr int kKeepBg = -123;          // p_DoBG: keep the background colour, opaque
 
 // Slide.
@@ -92,7 +91,7 @@ const PromptLine kPromptLines[] = {
 
 
 // Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
 
 void play(c_MyApp& app, const Sfx& s) { app.p_PlaySFX(s.n, s.rate, s.volume, 0.0f); }
 

@@ -79,6 +79,8 @@ enum LogicalKey {
     kKeyFire1 = 10, kKeyFire2 = 11, kKeyFire3 = 12, kKeyFire4 = 13, kKeyFire5 = 14, kKeyFire6 = 15,
     kKeyBack = 98, kKeyPause = 99,
 };
+// p_PlayKey's mode: with kKeyModeStick a pad's first stick past the threshold is also a direction.
+constexpr int kKeyModeKeys = 0, kKeyModeStick = 1;
 
 // ---- Timer and quota (frames at 60 updates per second) ----
 constexpr int kTimerStart = 1200;      // timer and bar scale of every new board

@@ -73,7 +73,7 @@ TEST_P(KeyMapTest, MapsCodesToLogicalKeys) {
     isOuya = c.ouya;
     iCadeControls = c.icade;
     if (c.code) KeyDown(c.code);
-    EXPECT_EQ(app->p_PlayKey(c.key, 1, c.player) != 0, c.held != 0);
+    EXPECT_EQ(app->p_PlayKey(c.key, kKeyModeStick, c.player) != 0, c.held != 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

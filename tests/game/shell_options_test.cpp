@@ -181,7 +181,7 @@ TEST_F(OptionsTest, ClosingAlwaysSaves) {
         bool tap;
     };
     for (Case c : {Case{"back gear", true}, Case{"pause key", false}}) {
-        std::filesystem::remove(dir / kStateFile);
+        std::filesystem::remove(dir / OX_STATE_FILE_NAME);
         OpenBox();
         if (c.tap) {
             Tap(kGearX, kGearY);
@@ -375,7 +375,7 @@ TEST_F(SuspendTest, InTheMenuNothingPauses) {
     EXPECT_TRUE(StateSaved());
     EXPECT_EQ(iCadeControls, 0);
     EXPECT_EQ(app->m_vkeys[0], 0);
-    std::filesystem::remove(dir / kStateFile);
+    std::filesystem::remove(dir / OX_STATE_FILE_NAME);
     host->ResumeGame();
     EXPECT_EQ(app->m_paused, 0);
     EXPECT_FALSE(StateSaved()) << "resuming does not save";

@@ -52,8 +52,5 @@ constexpr int kOverscanStep = 16;     // per press of a shoulder button
 constexpr int kOverscanMin = 1;
 constexpr int kOverscanMax = 96;
 
-// ---- Key codes the shell reads directly ----
-constexpr int kKeyCodeEscape = 27;
-
 // ---- Pointer slots ----
 constexpr int kPointerSlots = 10;

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kKeyCodeDown = 40, kKeyCodeUp = 38, kKeyCodeLeft = 37, kKeyCodeRight = 39;
-constexpr int kKeyCodeEnter = 13;
 constexpr int kIntroFrames = 32;  // the menu has slid in after these
 
 class MenuTest : public ShellFixture {
@@ -247,12 +245,11 @@ TEST_F(MenuTest, ConsoleAsksBeforeQuitting) {
 
 TEST_F(MenuTest, QuitPromptEndsOnTheSecondButtonEvenWithFire) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    constexpr int kKeyCodeX = 88;  // the second fire button
     app->m_mode = kModeQuitPrompt;
     EXPECT_EXIT(
         {
             KeyDown(kKeyCodeEnter);
-            KeyDown(kKeyCodeX);
+            KeyDown('X');
             Frame();
         },
         testing::ExitedWithCode(0), "");

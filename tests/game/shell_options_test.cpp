@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int kKeyCodeEnter = 13, kKeyCodeUp = 38, kKeyCodeDown = 40, kKeyCodeN = 78;
 constexpr int kSlideFrames = 30;
 constexpr float kLineTapX = 200;
 constexpr float kGearX = 100, kGearY = 60;  // the back gear once the box is in
@@ -334,12 +333,12 @@ TEST_F(PauseTest, ConsoleOverscanSlider) {
     for (const Step& s : steps) {
         // The margin moves the screen: a device pixel lies overscan further right and down.
         if (s.tap) Tap(barX + overscan, barY + overscan * 480 / 640);
-        else Press(kKeyCodeN);
+        else Press('N');
         EXPECT_EQ(app->m_options[kOptOverscan], s.setting);
         EXPECT_EQ(overscan, s.setting);
     }
     app->m_options[kOptOverscan] = 90;
-    Press(kKeyCodeN);
+    Press('N');
     EXPECT_EQ(app->m_options[kOptOverscan], 96);
     isOuya = 0;
     overscan = 0;

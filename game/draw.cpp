@@ -2,6 +2,7 @@
 // glyphs, and the sound-effect, effect-file and tune helpers.
 #include "game/my_app.h"
 #include "game/draw_list.h"
+#include "game/glyph_spacing.h"
 #include "game/rules.h"
 #include "framework/angle.h"
 
@@ -33,17 +34,6 @@ const float kPalette[10][3] = {
 };
 
 float clamp255(float v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-// Spacing adjustment of a character in the font.
-int glyphAdjust(int c) {
-    switch (c) {
-        case 'w': case 'm': return 2;
-        case 'W': case 'M': return 1;
-        case 'i': case 'f': case 'l': return -3;
-        case 'j': case 's': case 'k': case 'r': case 'z': case 't': case 'n': return -1;
-        default: return 0;
-    }
-}
 
 bool isLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -218,7 +208,7 @@ float c_MyApp::p_TextAdvance(String text) {
             k = kButtonWidthAdjust;
             ++i;
         } else {
-            k = glyphAdjust(c);
+            k = GlyphSpacing(c);
         }
         width += (gw + k) * static_cast<double>(m_drawScaleX);
     }
@@ -243,7 +233,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, i
             k = kButtonWidthAdjust;
             ++i;
         } else {
-            k = glyphAdjust(c);
+            k = GlyphSpacing(c);
         }
         width = std::trunc(width + (gw + k) * static_cast<double>(sc));
     }
@@ -280,7 +270,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, i
             continue;
         } else {
             frame = c - kFirstGlyph;
-            k = glyphAdjust(c);
+            k = GlyphSpacing(c);
         }
         if (frame >= 1 && frame <= kLastGlyphFrame)
             p_DrawImg(image, static_cast<float>(px), static_cast<float>(py), static_cast<float>(frame));

@@ -4,6 +4,7 @@
 #include "game/my_app.h"
 #include "game/draw_list.h"
 #include "game/rules.h"
+#include "game/shell.h"
 #include "framework/input.h"
 #include "host/joystick.h"
 #include "net/async_event.h"
@@ -27,7 +28,6 @@ constexpr float kKeyRampReturn = 0.2f;         // and a released one returns by 
 // exactly the 0.3 move threshold.
 constexpr double kKeyRampGrid = 100000;
 constexpr float kDebugStickCentre = 0.05f;
-constexpr int kOptStickYLeft = 15;             // m_options[15 + axis]: keep the stick's y as reported
 constexpr int kOptSlideMax = 30;
 constexpr float kPanelEase = 8;                // the menu panel moves 1/8 of the way per frame
 constexpr float kPanelSnap = 8;
@@ -171,7 +171,7 @@ float c_MyApp::p_StickX(int axis, int player) {
 float c_MyApp::p_StickY(int axis, int player) {
     if (player < 0 || player >= kPlayers || axis < 0 || axis > 1) return 0;
     float y = ox_input_JoyY(axis, player);
-    return m_options[kOptStickYLeft + axis] != 0 ? y : -y;
+    return m_options[kOptLeftStickY + axis] != 0 ? y : -y;
 }
 
 int c_MyApp::p_AnalogueControl() {

@@ -4,6 +4,7 @@
 #include "game/draw_list.h"
 #include "game/glyph_spacing.h"
 #include "game/rules.h"
+#include "game/shell.h"
 #include "framework/angle.h"
 
 #include <cmath>
@@ -11,10 +12,6 @@
 namespace {
 
 constexpr int kSfxRotation = 24;          // effects rotate over channels 0..23
-constexpr int kSoundModeAll = 1;          // m_options[5]: effects and music
-constexpr int kSoundModeSfx = 2;          //               effects only
-constexpr int kSoundModeMusic = 3;        //               music only
-constexpr int kOptSound = 5;
 constexpr float kBgKeepBelow = -122;      // p_DoBG channels below this keep their target
 constexpr float kBgEase = 0.125f;         // the background moves 1/8 of the way per frame
 constexpr float kAlphaOpaque = -123;      // p_DoBG alpha meaning 1
@@ -286,8 +283,8 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, i
 // ---- Sound ----
 
 int c_MyApp::p_PlaySFX(int n, float rate, float volume, float pan) {
-    int mode = m_options[kOptSound];
-    if (mode != kSoundModeAll && mode != kSoundModeSfx) return 0;
+    int mode = m_options[kOptSoundMode];
+    if (mode != kSoundAll && mode != kSoundSfx) return 0;
     if (n < 0 || n >= m_sounds.Length() || !m_sounds[n]) return 0;
     m_sfxSlot = (m_sfxSlot + 1) % kSfxRotation;
     int channel = m_sfxChannels[m_sfxSlot];
@@ -321,8 +318,8 @@ int c_MyApp::p_PlayTune(String name, int flags) {
         ox_audio_StopMusic();
         m_musicPlaying = 0;
     }
-    int mode = m_options[kOptSound];
-    if (mode == kSoundModeAll || mode == kSoundModeMusic) {
+    int mode = m_options[kOptSoundMode];
+    if (mode == kSoundAll || mode == kSoundMusic) {
         ox_audio_PlayMusic(file, flags);
         m_musicPlaying = 1;
     }

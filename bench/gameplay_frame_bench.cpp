@@ -106,11 +106,11 @@ int main(int argc, char** argv) {
         host->UpdateGame();
         host->RenderGame();
     };
-    for (int i = 0; i < 60 && (app->m_loadStep > 0 || app->m_mode != 1); ++i) frame();
+    for (int i = 0; i < 60 && (app->m_loadStep > 0 || app->m_mode != kModeMenu); ++i) frame();
     app->m_difficulty = 2;
-    app->m_mode = 11;
+    app->m_mode = kModeStart;
     for (int i = 0; i < kWarmupFrames; ++i) frame();
-    if (app->m_mode != 10) {
+    if (app->m_mode != kModePlaying) {
         std::printf("the game did not start (mode %d)\n", app->m_mode);
         return 1;
     }

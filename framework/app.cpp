@@ -132,8 +132,8 @@ void c_GameDelegate::RenderGame() {
 void c_GameDelegate::KeyEvent(int event, int data) {
   m_input->p_KeyEvent(event, data);
   if (event != c_OxGameEvent::m_KeyDown) return;
-  if (data == OX_KEY_BACK) ox_app__app->p_OnBack();
-  if (data == OX_KEY_CLOSE) ox_app__app->p_OnClose();
+  if (data == kBackKey) ox_app__app->p_OnBack();
+  if (data == kWindowCloseKey) ox_app__app->p_OnClose();
 }
 
 void c_GameDelegate::MouseEvent(int event, int data, float x, float y) {

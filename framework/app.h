@@ -19,8 +19,6 @@ inline constexpr int OX_ROOTS_INPUT = GC_ROOTS_FRAMEWORK + 3;
 inline constexpr int OX_ROOTS_DISPLAY_MODES = GC_ROOTS_FRAMEWORK + 4;
 inline constexpr int OX_ROOTS_RENDER_DEVICE = GC_ROOTS_FRAMEWORK + 5;
 
-// Key numbers that end the program: the back key and the window's close button.
-inline constexpr int OX_KEY_BACK = 416;
 // Renderer answers to BeginRender: skip the frame, draw it, or show the loading screen.
 inline constexpr int OX_RENDER_SKIP = 0;
 inline constexpr int OX_RENDER_LOADING = 2;

@@ -4,11 +4,10 @@
 
 #include <cmath>
 
+#include "framework/angle.h"
 #include "framework/app.h"
 #include "host/files.h"
 
-// Degrees to radians, in single precision.
-static constexpr float kDegreesToRadians = 0.017453292f;
 // Handle of a MidHandle image: the frame's centre.
 static constexpr float kHalf = 0.5f;
 
@@ -261,7 +260,7 @@ int ox_graphics_Translate(float x, float y) { return ox_graphics_Transform(1, 0,
 int ox_graphics_Scale(float x, float y) { return ox_graphics_Transform(x, 0, 0, y, 0, 0); }
 
 int ox_graphics_Rotate(float angle) {
-  float radians = angle * kDegreesToRadians;
+  float radians = angle * kDegToRad;
   float s = static_cast<float>(std::sin(static_cast<double>(radians)));
   float c = static_cast<float>(std::cos(static_cast<double>(radians)));
   return ox_graphics_Transform(c, -s, s, c, 0, 0);

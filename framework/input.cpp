@@ -34,10 +34,10 @@ int MirrorKey(int key) {
 // ---- Pad state ----------------------------------------------------------------------------------
 
 c_JoyState* c_JoyState::m_new() {
-  gc_assign(m_joyx, Array<float>(kJoyStickCount));
-  gc_assign(m_joyy, Array<float>(kJoyStickCount));
-  gc_assign(m_joyz, Array<float>(kJoyStickCount));
-  gc_assign(m_buttons, Array<bool>(kJoyButtonCount));
+  gc_assign(m_joyx, Array<float>(kJoySticks));
+  gc_assign(m_joyy, Array<float>(kJoySticks));
+  gc_assign(m_joyz, Array<float>(kJoySticks));
+  gc_assign(m_buttons, Array<bool>(kJoyLogicalButtons));
   return this;
 }
 
@@ -52,7 +52,7 @@ void c_JoyState::mark() {
 // ---- Device -------------------------------------------------------------------------------------
 
 c_InputDevice::c_InputDevice() {
-  gc_assign(m_joyStates, Array<c_JoyState*>(kJoyStates));
+  gc_assign(m_joyStates, Array<c_JoyState*>(kJoyUnits));
   gc_assign(m_keyDown, Array<bool>(kKeyCount));
   gc_assign(m_keyHitQueue, Array<int>(kKeyHitQueueSize));
   gc_assign(m_keyHit, Array<int>(kKeyCount));
@@ -62,7 +62,7 @@ c_InputDevice::c_InputDevice() {
 }
 
 c_InputDevice* c_InputDevice::m_new() {
-  for (int i = 0; i < kJoyStates; ++i) gc_assign(m_joyStates[i], (new c_JoyState)->m_new());
+  for (int i = 0; i < kJoyUnits; ++i) gc_assign(m_joyStates[i], (new c_JoyState)->m_new());
   return this;
 }
 
@@ -93,14 +93,14 @@ void c_InputDevice::PressKey(int key) {
 // the cursor moving.
 void c_InputDevice::p_BeginUpdate() {
   bool polling = true;
-  for (int unit = 0; unit < kJoyStates; ++unit) {
+  for (int unit = 0; unit < kJoyUnits; ++unit) {
     c_JoyState* joy = m_joyStates[unit];
     if (!joy) break;
     polling = polling && OxGame::_game->PollJoystick(unit, joy->m_joyx, joy->m_joyy, joy->m_joyz,
                                                      joy->m_buttons);
     if (!polling) ReleaseJoyState(joy);
-    for (int b = 0; b < kJoyButtonCount; ++b) {
-      int key = kJoyKeyBase | b | unit << kJoyUnitShift;
+    for (int b = 0; b < kJoyLogicalButtons; ++b) {
+      int key = JoyKey(unit, b);
       if (!joy->m_buttons[b]) {
         m_keyDown[key] = false;
       } else if (!m_keyDown[key]) {
@@ -111,8 +111,8 @@ void c_InputDevice::p_BeginUpdate() {
 }
 
 void c_InputDevice::ReleaseJoyState(c_JoyState* joy) {
-  for (int s = 0; s < kJoyStickCount; ++s) joy->m_joyx[s] = joy->m_joyy[s] = joy->m_joyz[s] = 0;
-  for (int b = 0; b < kJoyButtonCount; ++b) joy->m_buttons[b] = false;
+  for (int s = 0; s < kJoySticks; ++s) joy->m_joyx[s] = joy->m_joyy[s] = joy->m_joyz[s] = 0;
+  for (int b = 0; b < kJoyLogicalButtons; ++b) joy->m_buttons[b] = false;
 }
 
 void c_InputDevice::p_EndUpdate() {
@@ -215,7 +215,7 @@ namespace {
 
 bool ValidTouch(int index) { return index >= 0 && index < kTouchPoints; }
 bool ValidJoy(int index, int unit) {
-  return index >= 0 && index < kJoyStickCount && unit >= 0 && unit < kJoyStates &&
+  return index >= 0 && index < kJoySticks && unit >= 0 && unit < kJoyUnits &&
          ox_input_device->m_joyStates[unit];
 }
 
@@ -240,10 +240,10 @@ float ox_input_TouchY(int index) {
   return ValidTouch(index) ? ox_input_device->p_TouchY(index) : 0.0f;
 }
 int ox_input_JoyDown(int button, int unit) {
-  return ox_input_KeyDown(kJoyKeyBase | button | unit << kJoyUnitShift);
+  return ox_input_KeyDown(JoyKey(unit, button));
 }
 int ox_input_JoyHit(int button, int unit) {
-  return ox_input_KeyHit(kJoyKeyBase | button | unit << kJoyUnitShift);
+  return ox_input_KeyHit(JoyKey(unit, button));
 }
 float ox_input_JoyX(int index, int unit) {
   return ValidJoy(index, unit) ? ox_input_device->p_JoyX(index, unit) : 0.0f;

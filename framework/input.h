@@ -2,24 +2,18 @@
 // touches and pads, hit counts per update, the character queue, pointer and sticks.
 #pragma once
 
+#include "host/joystick.h"
+#include "host/keys.h"
 #include "runtime/runtime.h"
 
-// Key numbers of the framework's key space, 1 to 511 (0 is no key).
-inline constexpr int kKeyCount = 512;
-inline constexpr int kMouseLeftKey = 1;     // mouse buttons are keys 1 to 3 (button + 1)
-inline constexpr int kJoyKeyBase = 256;     // pad unit u, button b: 256 + 32 * u + b
-inline constexpr int kJoyUnitShift = 5;     // 32 logical buttons per unit
-inline constexpr int kTouchKeyBase = 384;   // touch point i: 384 + i; touch 0 mirrors key 1
-inline constexpr int kBackKey = 416;
-inline constexpr int kWindowCloseKey = 432;
+// The key numbers (keyboard, mouse, touches, pads, Back and the close button) are host/keys.h's.
 
 // Per-update limits: distinct keys whose hit count can rise, and characters queued.
 inline constexpr int kKeyHitQueueSize = 33;
 inline constexpr int kCharQueueSize = 32;
 inline constexpr int kTouchPoints = 32;
-inline constexpr int kJoyStates = 4;
-inline constexpr int kJoyStickCount = 2;
-inline constexpr int kJoyButtonCount = 32;
+// Pads: host/joystick.h's four units of two sticks and 32 logical buttons, each button a key.
+static_assert((1 << kJoyUnitShift) == kJoyLogicalButtons, "one key per logical button of a unit");
 
 // One pad unit as the host last reported it.
 class c_JoyState : public Object {

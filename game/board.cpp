@@ -260,7 +260,7 @@ void c_MyApp::p_BoardControls() {
     if (std::fabs(m_stickX) < kMoveThreshold) pl[kPlLatchX] = 0;
     if (std::fabs(m_stickY) < kMoveThreshold) pl[kPlLatchY] = 0;
 
-    if (p_PlayKey(kKeyFire1, 1, 0) || p_PlayKey(kKeyFire2, 1, 0)) {
+    if (p_PlayKey(kKeyFire1, kKeyModeStick, 0) || p_PlayKey(kKeyFire2, kKeyModeStick, 0)) {
         pl[kPlGrab] = 1;
         pl[kPlGrabMirror] = 1;
     } else if (pl[kPlLatchX] == 0 && pl[kPlLatchY] == 0) {

@@ -68,7 +68,7 @@ int c_MyApp::p_Button(int slot, float x, float y, int frame) {
     buttonHalfSize(this, slot, &hw, &hh);
     int hit = 0;
     if (m_pointerDown >= 1) {
-        // Up slots sit at (-3717, -3717), outside every button the game places.
+        // Up slots sit at (kTouchUp, kTouchUp), outside every button the game places.
         for (int i = 0; i < kPointerSlots; ++i)
             if (insideBox(m_touchX[i], m_touchY[i], x, y, hw, hh)) hit = 1;
     }

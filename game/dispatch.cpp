@@ -4,28 +4,16 @@
 #include "game/my_app.h"
 #include "game/draw_list.h"
 #include "game/rules.h"
+#include "game/shell.h"
 #include "framework/input.h"
+#include "host/joystick.h"
 #include "net/async_event.h"
 
 #include <cmath>
 
 namespace {
 
-// Framework key numbers the game reads.
-enum KeyCode {
-    kCodeMouseLeft = 1,
-    kCodeBackspace = 8, kCodeEnter = 13, kCodeShift = 16, kCodeCtrl = 17, kCodeEscape = 27,
-    kCodeSpace = 32, kCodeLeft = 37, kCodeUp = 38, kCodeRight = 39, kCodeDown = 40,
-    kCodeDelete = 46, kCodeF1 = 112, kCodeF2 = 113, kCodeF4 = 115, kCodeF11 = 122,
-    kCodeTilde = 192, kCodeJoyBase = 256, kCodeTouchBase = 384, kCodeBack = 416, kCodeClose = 432,
-};
-constexpr int kJoyStride = 32;                 // joystick unit u owns keys 256 + 32u + button
-constexpr int kConsoleMenuButton = 270;        // joystick 0's Menu button
-// Logical joystick buttons.
-enum JoyButton {
-    kJoyA = 0, kJoyB = 1, kJoyX = 2, kJoyY = 3, kJoyLB = 4, kJoyRB = 5, kJoyBack = 6,
-    kJoyStart = 7, kJoyLeft = 8, kJoyUp = 9, kJoyRight = 10, kJoyDown = 11, kJoyMenu = 14,
-};
+constexpr int kConsoleMenuButton = JoyKey(0, kJoyButtonGuide);  // joystick 0's Menu button
 constexpr int kPlayers = 4;
 constexpr int kVkeyPlatformBack = 19;          // m_vkeys entry of the platform's Back/Menu button
 constexpr int kVkeyICadeBack1 = 16, kVkeyICadeBack2 = 17;
@@ -40,7 +28,6 @@ constexpr float kKeyRampReturn = 0.2f;         // and a released one returns by 
 // exactly the 0.3 move threshold.
 constexpr double kKeyRampGrid = 100000;
 constexpr float kDebugStickCentre = 0.05f;
-constexpr int kOptStickYLeft = 15;             // m_options[15 + axis]: keep the stick's y as reported
 constexpr int kOptSlideMax = 30;
 constexpr float kPanelEase = 8;                // the menu panel moves 1/8 of the way per frame
 constexpr float kPanelSnap = 8;
@@ -52,9 +39,6 @@ constexpr float kDebugTextInset = 16;
 constexpr float kDebugStickInset = 64, kDebugStickReach = 52;
 constexpr float kDebugStickOuter = 12, kDebugStickInner = 8;
 constexpr int kBlendAdditiveDevice = 1, kBlendAlphaDevice = 0;
-
-// Screen modes.
-enum Mode { kModeMenu = 1, kModeToMenu = 2, kModeQuitPrompt = 4, kModePlaying = 10, kModeStart = 11 };
 
 // iCade letters: press letter, release letter, logical key.
 struct ICadeKey {
@@ -68,7 +52,7 @@ const ICadeKey kICadeMap[] = {
 
 inline bool down(int code) { return ox_input_KeyDown(code) != 0; }
 inline float onRampGrid(float v) { return static_cast<float>(std::round(v * kKeyRampGrid) / kKeyRampGrid); }
-inline bool joy(int player, int button) { return down(kCodeJoyBase + kJoyStride * player + button); }
+inline bool joy(int player, int button) { return down(JoyKey(player, button)); }
 
 // Device pixels to virtual units; nothing before the screen has been fitted.
 inline int toVirtual(float pixels, float offset, float scale) {
@@ -83,24 +67,37 @@ inline int toVirtual(float pixels, float offset, float scale) {
 int c_MyApp::p_PlayKey(int key, int mode, int player) {
     if (player < -1 || player >= kPlayers) return 0;
     const bool pads = player >= 0;
-    const bool stick = pads && mode == 1;
+    const bool stick = pads && mode == kKeyModeStick;
     const int p = player;
     bool held = false;
     if (iCadeControls == 1) {
         switch (key) {
-            case kKeyUp: held = down(kCodeUp) || (pads && joy(p, kJoyUp)) || m_vkeys[kKeyUp]; break;
-            case kKeyLeft: held = down(kCodeLeft) || (pads && joy(p, kJoyLeft)) || m_vkeys[kKeyLeft]; break;
-            case kKeyRight: held = down(kCodeRight) || (pads && joy(p, kJoyRight)) || m_vkeys[kKeyRight]; break;
-            case kKeyDown: held = down(kCodeDown) || (pads && joy(p, kJoyDown)) || m_vkeys[kKeyDown]; break;
-            case kKeyFire1: held = down(kCodeSpace) || down(kCodeEnter) || (pads && joy(p, kJoyA)) || m_vkeys[key]; break;
-            case kKeyFire2: held = down(kCodeCtrl) || (pads && joy(p, kJoyB)) || m_vkeys[key]; break;
-            case kKeyFire3: held = down(kCodeShift) || (pads && joy(p, kJoyX)) || m_vkeys[key]; break;
-            case kKeyFire4: held = (pads && joy(p, kJoyY)) || m_vkeys[key]; break;
-            case kKeyFire5: held = (pads && joy(p, kJoyLB)) || m_vkeys[key]; break;
-            case kKeyFire6: held = (pads && joy(p, kJoyRB)) || m_vkeys[key]; break;
+            case kKeyUp: held = down(kKeyCodeUp) || (pads && joy(p, kJoyButtonUp)) || m_vkeys[kKeyUp]; break;
+            case kKeyLeft:
+                held = down(kKeyCodeLeft) || (pads && joy(p, kJoyButtonLeft)) || m_vkeys[kKeyLeft];
+                break;
+            case kKeyRight:
+                held = down(kKeyCodeRight) || (pads && joy(p, kJoyButtonRight)) || m_vkeys[kKeyRight];
+                break;
+            case kKeyDown:
+                held = down(kKeyCodeDown) || (pads && joy(p, kJoyButtonDown)) || m_vkeys[kKeyDown];
+                break;
+            case kKeyFire1:
+                held = down(kKeyCodeSpace) || down(kKeyCodeEnter) || (pads && joy(p, kJoyButtonA)) || m_vkeys[key];
+                break;
+            case kKeyFire2:
+                held = down(kKeyCodeControl) || (pads && joy(p, kJoyButtonB)) || m_vkeys[key];
+                break;
+            case kKeyFire3:
+                held = down(kKeyCodeShift) || (pads && joy(p, kJoyButtonX)) || m_vkeys[key];
+                break;
+            case kKeyFire4: held = (pads && joy(p, kJoyButtonY)) || m_vkeys[key]; break;
+            case kKeyFire5: held = (pads && joy(p, kJoyButtonLB)) || m_vkeys[key]; break;
+            case kKeyFire6: held = (pads && joy(p, kJoyButtonRB)) || m_vkeys[key]; break;
             case kKeyPause:
-                held = down(kCodeEscape) || down(kCodeDelete) || down(kCodeBackspace) ||
-                       (pads && (joy(p, kJoyStart) || joy(p, kJoyBack) || joy(p, kJoyMenu))) ||
+                held = down(kKeyCodeEscape) || down(kKeyCodeDelete) || down(kKeyCodeBackspace) ||
+                       (pads &&
+                        (joy(p, kJoyButtonStart) || joy(p, kJoyButtonBack) || joy(p, kJoyButtonGuide))) ||
                        m_vkeys[kVkeyICadeBack1] || m_vkeys[kVkeyICadeBack2] || m_vkeys[kVkeyPlatformBack];
                 break;
             default: break;
@@ -109,43 +106,49 @@ int c_MyApp::p_PlayKey(int key, int mode, int player) {
     }
     switch (key) {
         case kKeyUp:
-            held = down(kCodeUp) || down('W') || (pads && joy(p, kJoyUp)) ||
+            held = down(kKeyCodeUp) || down('W') || (pads && joy(p, kJoyButtonUp)) ||
                    (stick && p_StickY(0, p) < -kStickKeyThreshold) || m_vkeys[kKeyUp];
             break;
         case kKeyLeft:
-            held = down(kCodeLeft) || down('A') || (pads && joy(p, kJoyLeft)) ||
+            held = down(kKeyCodeLeft) || down('A') || (pads && joy(p, kJoyButtonLeft)) ||
                    (stick && p_StickX(0, p) < -kStickKeyThreshold) || m_vkeys[kKeyLeft];
             break;
         case kKeyRight:
-            held = down(kCodeRight) || down('D') || (pads && joy(p, kJoyRight)) ||
+            held = down(kKeyCodeRight) || down('D') || (pads && joy(p, kJoyButtonRight)) ||
                    (stick && p_StickX(0, p) > kStickKeyThreshold) || m_vkeys[kKeyRight];
             break;
         case kKeyDown:
-            held = down(kCodeDown) || down('S') || (pads && joy(p, kJoyDown)) ||
+            held = down(kKeyCodeDown) || down('S') || (pads && joy(p, kJoyButtonDown)) ||
                    (stick && p_StickY(0, p) > kStickKeyThreshold) || m_vkeys[kKeyDown];
             break;
         case kKeyFire1:
-            held = down('Z') || down('J') || down(kCodeSpace) || down(kCodeEnter) ||
-                   (pads && joy(p, kJoyA)) || m_vkeys[key];
+            held = down('Z') || down('J') || down(kKeyCodeSpace) || down(kKeyCodeEnter) ||
+                   (pads && joy(p, kJoyButtonA)) || m_vkeys[key];
             break;
-        case kKeyFire2: held = down('X') || down('K') || down(kCodeCtrl) || (pads && joy(p, kJoyB)) || m_vkeys[key]; break;
-        case kKeyFire3: held = down('C') || down('L') || down(kCodeShift) || (pads && joy(p, kJoyX)) || m_vkeys[key]; break;
-        case kKeyFire4: held = down('V') || down('I') || (pads && joy(p, kJoyY)) || m_vkeys[key]; break;
-        case kKeyFire5: held = down('B') || down('U') || (pads && joy(p, kJoyLB)) || m_vkeys[key]; break;
-        case kKeyFire6: held = down('N') || down('O') || (pads && joy(p, kJoyRB)) || m_vkeys[key]; break;
+        case kKeyFire2:
+            held = down('X') || down('K') || down(kKeyCodeControl) || (pads && joy(p, kJoyButtonB)) || m_vkeys[key];
+            break;
+        case kKeyFire3:
+            held = down('C') || down('L') || down(kKeyCodeShift) || (pads && joy(p, kJoyButtonX)) || m_vkeys[key];
+            break;
+        case kKeyFire4: held = down('V') || down('I') || (pads && joy(p, kJoyButtonY)) || m_vkeys[key]; break;
+        case kKeyFire5: held = down('B') || down('U') || (pads && joy(p, kJoyButtonLB)) || m_vkeys[key]; break;
+        case kKeyFire6: held = down('N') || down('O') || (pads && joy(p, kJoyButtonRB)) || m_vkeys[key]; break;
         case kKeyBack:
         case kKeyPause:
             if (!pads && key == kKeyBack) break;
             if (isOuya == 0) {
-                held = down(kCodeEscape) || down(kCodeTilde) || down(kCodeDelete) || down(kCodeBackspace) ||
-                       (pads && (joy(p, kJoyBack) || joy(p, kJoyStart) || joy(p, kJoyMenu))) ||
+                held = down(kKeyCodeEscape) || down(kKeyCodeGrave) || down(kKeyCodeDelete) ||
+                       down(kKeyCodeBackspace) ||
+                       (pads &&
+                        (joy(p, kJoyButtonBack) || joy(p, kJoyButtonStart) || joy(p, kJoyButtonGuide))) ||
                        m_vkeys[kVkeyICadeBack1] || m_vkeys[kVkeyICadeBack2] || m_vkeys[kVkeyPlatformBack];
             } else if (isOuya == 1) {
                 if (!pads) {
                     held = m_vkeys[kVkeyPlatformBack] != 0;
                 } else {
-                    held = down(kCodeEscape) || m_vkeys[kVkeyPlatformBack] || joy(p, kJoyBack) ||
-                           (key == kKeyPause && joy(p, kJoyStart));
+                    held = down(kKeyCodeEscape) || m_vkeys[kVkeyPlatformBack] || joy(p, kJoyButtonBack) ||
+                           (key == kKeyPause && joy(p, kJoyButtonStart));
                 }
             }
             break;
@@ -168,7 +171,7 @@ float c_MyApp::p_StickX(int axis, int player) {
 float c_MyApp::p_StickY(int axis, int player) {
     if (player < 0 || player >= kPlayers || axis < 0 || axis > 1) return 0;
     float y = ox_input_JoyY(axis, player);
-    return m_options[kOptStickYLeft + axis] != 0 ? y : -y;
+    return m_options[kOptLeftStickY + axis] != 0 ? y : -y;
 }
 
 int c_MyApp::p_AnalogueControl() {
@@ -199,8 +202,10 @@ int c_MyApp::p_AnalogueControl() {
             stick = key;
         }
     };
-    ramp(p_PlayKey(kKeyUp, 0, 0) != 0, p_PlayKey(kKeyDown, 0, 0) != 0, m_keyStickY, m_stickY);
-    ramp(p_PlayKey(kKeyLeft, 0, 0) != 0, p_PlayKey(kKeyRight, 0, 0) != 0, m_keyStickX, m_stickX);
+    ramp(p_PlayKey(kKeyUp, kKeyModeKeys, 0) != 0, p_PlayKey(kKeyDown, kKeyModeKeys, 0) != 0, m_keyStickY,
+         m_stickY);
+    ramp(p_PlayKey(kKeyLeft, kKeyModeKeys, 0) != 0, p_PlayKey(kKeyRight, kKeyModeKeys, 0) != 0, m_keyStickX,
+         m_stickX);
     auto clampUnit = [](float& v) { v = v < -1 ? -1.0f : (v > 1 ? 1.0f : v); };
     clampUnit(m_stickX);
     clampUnit(m_stickY);
@@ -262,18 +267,18 @@ void c_MyApp::p_ReadPointer() {
     m_lastMouseY = m_mouseY;
     m_mouseX = toVirtual(ox_input_MouseX(), overscan, m_scaleX);
     m_mouseY = toVirtual(ox_input_MouseY(), oy, m_scaleY);
-    const int isDown = down(kCodeMouseLeft) ? 1 : 0;
+    const int isDown = down(kMouseLeftKey) ? 1 : 0;
     if (m_wasDown == 0 && isDown == 1) {
         m_lastMouseX = m_mouseX;
         m_lastMouseY = m_mouseY;
     }
     m_pointerDown = isDown;
-    m_mouseHit = ox_input_KeyHit(kCodeMouseLeft);
+    m_mouseHit = ox_input_KeyHit(kMouseLeftKey);
     for (int i = 0; i < MyAppSizes::kTouchSlots; ++i) {
         m_touchOn[i] = 0;
         m_touchX[i] = kTouchUp;
         m_touchY[i] = kTouchUp;
-        if (down(kCodeTouchBase + i)) {
+        if (down(kTouchKeyBase + i)) {
             m_touchOn[i] = 1;
             m_touchX[i] = toVirtual(ox_input_TouchX(i), overscan, m_scaleX);
             m_touchY[i] = toVirtual(ox_input_TouchY(i), oy, m_scaleY);
@@ -300,7 +305,7 @@ void c_MyApp::p_RunMode() {
             break;
         case kModeToMenu:
             p_LoadMenu();
-            p_PlaySFX(kSfxMenuReturn, 1, 1, 0);
+            p_PlaySFX(kSfxJingle, 1, 1, 0);
             m_mode = kModeMenu;
             break;
         case kModeQuitPrompt:
@@ -326,15 +331,15 @@ void c_MyApp::p_RunMode() {
 
 int c_MyApp::p_OnUpdate() {
     if (isOuya == 0) {
-        m_vkeys[kVkeyPlatformBack] = ox_input_KeyHit(kCodeBack);
+        m_vkeys[kVkeyPlatformBack] = ox_input_KeyHit(kBackKey);
     } else if (isOuya == 1) {
         m_vkeys[kVkeyPlatformBack] = ox_input_KeyHit(kConsoleMenuButton) ? 1 : 0;
     }
 
-    if (ox_input_KeyHit(kCodeF1)) DebugMode = 1 - DebugMode;
-    if (ox_input_KeyHit(kCodeF2)) m_hideHud = 1 - m_hideHud;
-    if (ox_input_KeyHit(kCodeF11)) p_FullscreenFlip();
-    if (ox_input_KeyHit(kCodeF4) || ox_input_KeyHit(kCodeClose)) oxError(String());
+    if (ox_input_KeyHit(kKeyCodeF1)) DebugMode = 1 - DebugMode;
+    if (ox_input_KeyHit(kKeyCodeF2)) m_hideHud = 1 - m_hideHud;
+    if (ox_input_KeyHit(kKeyCodeF11)) p_FullscreenFlip();
+    if (ox_input_KeyHit(kKeyCodeF4) || ox_input_KeyHit(kWindowCloseKey)) oxError(String());
 
     ox_asyncevent_UpdateAsyncEvents();
 
@@ -354,13 +359,13 @@ int c_MyApp::p_OnUpdate() {
                                      kKeyFire3, kKeyFire4, kKeyFire5, kKeyFire6, kKeyPause};
     bool anyHeld = false;
     for (int k : kLatchKeys) {
-        if (p_PlayKeyAll(k, 1) > 0) {
+        if (p_PlayKeyAll(k, kKeyModeStick) > 0) {
             anyHeld = true;
             break;
         }
     }
     if (!anyHeld) m_keyLatch = 0;
-    if (m_keyLatch == 0 && m_touchUsed == 0 && p_PlayKeyAll(kKeyPause, 1) > 0 && m_mode == kModeMenu &&
+    if (m_keyLatch == 0 && m_touchUsed == 0 && p_PlayKeyAll(kKeyPause, kKeyModeStick) > 0 && m_mode == kModeMenu &&
         (m_optionsOpen != 0 || m_creditsOpen != 0)) {
         m_creditsOpen = 0;
         m_keyLatch = 1;

@@ -2,18 +2,16 @@
 // glyphs, and the sound-effect, effect-file and tune helpers.
 #include "game/my_app.h"
 #include "game/draw_list.h"
+#include "game/glyph_spacing.h"
 #include "game/rules.h"
+#include "game/shell.h"
+#include "framework/angle.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kSfxRotation = 24;          // effects rotate over channels 0..23
-constexpr int kSoundModeAll = 1;          // m_options[5]: effects and music
-constexpr int kSoundModeSfx = 2;          //               effects only
-constexpr int kSoundModeMusic = 3;        //               music only
-constexpr int kOptSound = 5;
 constexpr float kBgKeepBelow = -122;      // p_DoBG channels below this keep their target
 constexpr float kBgEase = 0.125f;         // the background moves 1/8 of the way per frame
 constexpr float kAlphaOpaque = -123;      // p_DoBG alpha meaning 1
@@ -33,17 +31,6 @@ const float kPalette[10][3] = {
 };
 
 float clamp255(float v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-// Spacing adjustment of a character in the font.
-int glyphAdjust(int c) {
-    switch (c) {
-        case 'w': case 'm': return 2;
-        case 'W': case 'M': return 1;
-        case 'i': case 'f': case 'l': return -3;
-        case 'j': case 's': case 'k': case 'r': case 'z': case 't': case 'n': return -1;
-        default: return 0;
-    }
-}
 
 bool isLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -218,7 +205,7 @@ float c_MyApp::p_TextAdvance(String text) {
             k = kButtonWidthAdjust;
             ++i;
         } else {
-            k = glyphAdjust(c);
+            k = GlyphSpacing(c);
         }
         width += (gw + k) * static_cast<double>(m_drawScaleX);
     }
@@ -243,7 +230,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, i
             k = kButtonWidthAdjust;
             ++i;
         } else {
-            k = glyphAdjust(c);
+            k = GlyphSpacing(c);
         }
         width = std::trunc(width + (gw + k) * static_cast<double>(sc));
     }
@@ -280,7 +267,7 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, i
             continue;
         } else {
             frame = c - kFirstGlyph;
-            k = glyphAdjust(c);
+            k = GlyphSpacing(c);
         }
         if (frame >= 1 && frame <= kLastGlyphFrame)
             p_DrawImg(image, static_cast<float>(px), static_cast<float>(py), static_cast<float>(frame));
@@ -296,8 +283,8 @@ int c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, i
 // ---- Sound ----
 
 int c_MyApp::p_PlaySFX(int n, float rate, float volume, float pan) {
-    int mode = m_options[kOptSound];
-    if (mode != kSoundModeAll && mode != kSoundModeSfx) return 0;
+    int mode = m_options[kOptSoundMode];
+    if (mode != kSoundAll && mode != kSoundSfx) return 0;
     if (n < 0 || n >= m_sounds.Length() || !m_sounds[n]) return 0;
     m_sfxSlot = (m_sfxSlot + 1) % kSfxRotation;
     int channel = m_sfxChannels[m_sfxSlot];
@@ -331,8 +318,8 @@ int c_MyApp::p_PlayTune(String name, int flags) {
         ox_audio_StopMusic();
         m_musicPlaying = 0;
     }
-    int mode = m_options[kOptSound];
-    if (mode == kSoundModeAll || mode == kSoundModeMusic) {
+    int mode = m_options[kOptSoundMode];
+    if (mode == kSoundAll || mode == kSoundMusic) {
         ox_audio_PlayMusic(file, flags);
         m_musicPlaying = 1;
     }

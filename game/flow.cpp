@@ -3,6 +3,7 @@
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game/texts.h"
+#include "framework/angle.h"
 
 #include <cmath>
 
@@ -10,7 +11,6 @@ const char* const kGameTune = "Didiziroze_Razudud";
 
 namespace {
 
-constexpr int kModePlaying = 10;
 constexpr int kTuneLoop = 1;                 // flags of the game tune: loop it
 constexpr int kStars = 100;
 constexpr int kParticles = 250;
@@ -34,7 +34,6 @@ constexpr int kNumberColour = 3;
 constexpr float kPauseButtonX = 16, kPauseButtonY = 16;
 constexpr float kPauseButtonDim = 0.2f;
 constexpr int kSchemeTouch = 2;
-constexpr float kDegToRad = 0.017453292519943295;
 constexpr int kMenuIntroStart = -32;        // the menu slides in again after a game
 constexpr float kClearRateLow = 0.6f;        // a clear sound plays at a random rate in this range
 constexpr float kClearRateHigh = 1.5f;
@@ -176,7 +175,8 @@ int c_MyApp::p_InGame() {
     p_ResetDraw();
     m_menuIntro = kMenuIntroStart;
 
-    bool pauseKey = p_PlayKeyAll(kKeyPause, 1) > 0 || (isOuya == 1 && p_PlayKeyAll(kKeyFire4, 1) > 0);
+    bool pauseKey = p_PlayKeyAll(kKeyPause, kKeyModeStick) > 0 ||
+                    (isOuya == 1 && p_PlayKeyAll(kKeyFire4, kKeyModeStick) > 0);
     if (pauseKey && m_paused == 0 && m_keyLatch == 0) {
         m_keyLatch = 1;
         p_OpenPause();
@@ -211,5 +211,5 @@ void c_MyApp::p_OpenPause() {
     m_pauseState = 1;
     m_pauseY = 0;
     m_pauseSel = 0;
-    p_PlaySFX(kSfxPause, 1, 0.5f, 0);
+    p_PlaySFX(kSfxConfirm, 1, 0.5f, 0);
 }

@@ -28,8 +28,6 @@ constexpr int kOverFadeStep = 2;         // fading out over the menu
 constexpr float kPlaceBoxW = 0.3f;        // the box behind the place reached: 30 % of the width
 constexpr float kPlaceBoxH = 32;
 constexpr float kPlaceRise = 1.5f;        // the place text rises at 2/3 of the words' speed
-constexpr int kModePlaying = 10;
-constexpr int kModeToMenu = 2;
 
 // Base of the current difficulty's ten places in the table (difficulties outside 1..3 read
 // the nearest one, so a bad value can never read outside the table).

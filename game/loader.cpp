@@ -4,6 +4,7 @@
 #include "game/checkin.h"
 #include "game/rules.h"
 #include "game/shell.h"
+#include "framework/angle.h"
 #include "framework/input.h"
 #include "host/host_game.h"
 #include "net/data_buffer.h"
@@ -36,7 +37,6 @@ constexpr int kRingDots = 11;          // dots per ring, alpha i / 10
 constexpr float kRingDotAlphaStep = 10;
 constexpr int kRingDotSpacing = 4;     // degrees between dots
 constexpr float kBgFade = 0.125f;      // the background loses an eighth per frame
-constexpr float kDegToRad = 0.017453292519943295f;
 struct Ring {
     float r, g, b;       // colour
     float radius;        // fraction of the smaller screen side
@@ -65,8 +65,6 @@ constexpr int kClearedHiscores = 31;
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
 
 constexpr int kControllerScheme = 1;
-constexpr int kModeMenu = 1;
-constexpr int kModePlaying = 10;
 
 // Data buffers read files through the host, so that tarn:// data paths resolve as they do
 // for images and sounds; before a host exists, plain paths are read directly.
@@ -172,7 +170,7 @@ int c_MyApp::p_Loader() {
     const int mid = kImageFlagMidHandle;
     switch (m_loadStep) {
         case 1:
-            p_LoadImg(kImgIconSet, String("common/icons"), 32, 32, 16, mid);
+            p_LoadImg(kImgIcons, String("common/icons"), 32, 32, 16, mid);
             p_LoadSFX(kSfxJingle);
             p_ReserveImg(kImgBlank, kBlankSize, kBlankSize);
             break;

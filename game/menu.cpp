@@ -3,6 +3,7 @@
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game/shell.h"
+#include "framework/angle.h"
 #include "framework/input.h"
 
 #include <algorithm>
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
-constexpr int kKeyMode = 1;            // p_PlayKey mode: sticks count as directions
 constexpr int kKeyboardOnly = -1;      // p_PlayKey player: keyboard and virtual keys only
 
 // Background drift around a light grey.
@@ -110,13 +109,12 @@ constexpr int kCreditToolSiteLine = 9; // the toolchain's web site in the credit
 constexpr char kCodedIn[] = "Coded in";
 
 constexpr int kFocusGear = 0, kFocusWheel = 1, kFocusPanel = 2;
-constexpr int kModeQuitPrompt = 4, kModeStartGame = 11;
 constexpr int kSchemeKeyboard = 0, kSchemeController = 1, kSchemeTouch = 2;
 constexpr int kDragNone = -1;
 constexpr int kDragLatch = -1;         // a drag sets the latches to -1, which wheel actions treat as free
 
 // Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
 
 // Menu actions wait until the key and the pointer used by the last one are let go; an
 // action takes both latches.
@@ -250,7 +248,7 @@ bool c_MyApp::p_MenuPlayIcon(const MenuLayout& at, bool onPanel) {
     const float playX = jscrw - at.W * 0.5f, playY = jscrh - kPlayIconRise;
     p_SetSize(kPlayIconSize);
     p_SetCol(kPlayR, kPlayG, kPlayB, (m_menuFocus == kFocusWheel && !onPanel) ? kPlayIconAlpha : 0.0f);
-    p_DrawImg(kImgIconSet, playX, playY, kPlayIconFrame);
+    p_DrawImg(kImgIcons, playX, playY, kPlayIconFrame);
     if (p_MouseIn_Centered(playX, playY, kPlayIconHit, kPlayIconHit) && latchesFree(*this) && noPage(*this)) {
         m_menuFocus = kFocusWheel;
         m_touchUsed = 1;
@@ -384,7 +382,7 @@ bool c_MyApp::p_MenuWheelItem(const MenuLayout& at, int i, bool settled) {
     } else {
         p_SetCol(kQuitR, kQuitG, kQuitB);
         p_SetSize(size * kQuitItemScale);
-        p_DrawImg(kImgIconSet, x, y, kQuitFrame);
+        p_DrawImg(kImgIcons, x, y, kQuitFrame);
     }
 
     if (i == m_menuChoice) {
@@ -411,7 +409,7 @@ bool c_MyApp::p_MenuWheelItem(const MenuLayout& at, int i, bool settled) {
 // Key repeat for up and down: released keys reset it, held keys count down to the next
 // step and free the key latch when it is due.
 c_MyApp::MenuArrows c_MyApp::p_MenuKeyRepeat() {
-    const MenuArrows arrows{p_PlayKey(kKeyUp, kKeyMode, 0) != 0, p_PlayKey(kKeyDown, kKeyMode, 0) != 0};
+    const MenuArrows arrows{p_PlayKey(kKeyUp, kKeyModeStick, 0) != 0, p_PlayKey(kKeyDown, kKeyModeStick, 0) != 0};
     if (!arrows.up && !arrows.down) {
         m_player[kPlMenuRepeat] = 0;
         m_player[kPlMenuRepeatStep] = kRepeatFirst;
@@ -445,18 +443,18 @@ bool c_MyApp::p_MenuPlayerKeys(const MenuLayout& at, const MenuArrows& arrows) {
             p_PlaySFX(kSfxMove);
         }
     }
-    if (p_PlayKey(kKeyLeft, kKeyMode, 0) && latchesFree(*this) && m_menuFocus > kFocusGear) {
+    if (p_PlayKey(kKeyLeft, kKeyModeStick, 0) && latchesFree(*this) && m_menuFocus > kFocusGear) {
         --m_menuFocus;
         setLatches(*this);
         p_PlaySFX(kSfxMove);
     }
-    if (p_PlayKey(kKeyRight, kKeyMode, 0) && latchesFree(*this) && m_menuFocus < kFocusPanel) {
+    if (p_PlayKey(kKeyRight, kKeyModeStick, 0) && latchesFree(*this) && m_menuFocus < kFocusPanel) {
         ++m_menuFocus;
         setLatches(*this);
         p_PlaySFX(kSfxMove);
     }
-    if ((p_PlayKey(kKeyFire1, kKeyMode, 0) || p_PlayKey(kKeyFire2, kKeyMode, 0) ||
-         p_PlayKey(kKeyFire3, kKeyMode, 0)) &&
+    if ((p_PlayKey(kKeyFire1, kKeyModeStick, 0) || p_PlayKey(kKeyFire2, kKeyModeStick, 0) ||
+         p_PlayKey(kKeyFire3, kKeyModeStick, 0)) &&
         m_keyLatch == 0) {
         p_PlaySFX(kSfxConfirm);
         m_keyLatch = 1;
@@ -479,11 +477,11 @@ void c_MyApp::p_MenuApplyChoice(bool confirm) {
         if (m_menuChoice == kQuitItem) oxError(String());
         bool keyboardFire = false;
         for (int k = kKeyFire1; k <= kKeyFire6; ++k)
-            if (p_PlayKey(k, 0, kKeyboardOnly)) keyboardFire = true;
+            if (p_PlayKey(k, kKeyModeKeys, kKeyboardOnly)) keyboardFire = true;
         m_controlScheme = m_pointerDown ? kSchemeTouch : (keyboardFire ? kSchemeKeyboard : kSchemeController);
         setLatches(*this);
         m_wheelTarget = -kItemStep * m_menuChoice;
-        m_mode = kModeStartGame;
+        m_mode = kModeStart;
     } else if (m_menuFocus == kFocusPanel) {
         m_creditsOpen = 1;
         p_PlaySFX(kSfxMove);

@@ -6,6 +6,7 @@
 #include "framework/app.h"
 #include "framework/graphics.h"
 #include "framework/audio.h"
+#include "game/rules.h"
 #include "net/http_request.h"
 
 // ---------------------------------------------------------------------------
@@ -62,7 +63,7 @@ struct MyAppSizes {
 class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
 public:
     // --- Mode and flow ---
-    int m_mode = 0;          // 1 menu, 2 back to menu, 4 quit prompt, 10 playing, 11 start a game
+    int m_mode = 0;          // the screen mode: one of the kMode values of game_numbers.h
     int m_loadStep = 0;      // next asset-loader stage while > 0
     int m_paused = 0;        // 1 while the pause menu is open
     float m_panelX = 0;      // extra width of the menu's side panel
@@ -244,9 +245,9 @@ public:
     int p_Rect(float x, float y, float w, float h);
     int p_Oval(float x, float y, float rx, float ry);
     int p_Line(float x1, float y1, float x2, float y2);
-    int p_SetSize(float sx, float sy = -3717.0f);
+    int p_SetSize(float sx, float sy = kNotGiven);
     int p_SetRot(float angle);
-    int p_SetCol(float r, float g, float b, float a = -3717.0f);
+    int p_SetCol(float r, float g, float b, float a = kNotGiven);
     int p_Alpha(float a);
     int p_Ink(int n, float bright = 1.0f);
     int p_ResetDraw();

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kKeyMode = 1;
 constexpr int kSlideFrames = 30;       // the box is fully in at this slide value
 constexpr float kSlideRise = 24;       // panel units per slide frame still to go
 constexpr float kGearSlide = 4;        // gear and slider x per slide step
@@ -57,7 +56,6 @@ constexpr char kRightNormal[] = "Right Thumbstick Y Normal";
 constexpr char kRightFlipped[] = "Right Thumbstick Y Flipped";
 constexpr char kQuitText[] = "Quit";
 
-constexpr int kModeInGame = 9;         // modes above this are a game in progress
 constexpr char kCurrentTune[] = "-1";
 
 }  // namespace
@@ -65,7 +63,7 @@ constexpr char kCurrentTune[] = "-1";
 namespace {
 
 // Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
 
 // The sound mode as the box shows it: a stored value it has no text for is Off.
 int shownSoundMode(c_MyApp* app) {
@@ -106,7 +104,7 @@ void runLine(c_MyApp* app, OptionLine line) {
                 if (next == kSoundOff || next == kSoundSfx) {
                     ox_audio_StopMusic();
                     app->m_musicPlaying = 0;
-                } else if (app->m_mode > kModeInGame) {
+                } else if (app->m_mode >= kModePlaying) {
                     app->p_PlayTune(String(kCurrentTune), 1);
                 }
             } else {

@@ -2,12 +2,12 @@
 // the board: allocation, per-kind motion, fading, wrapping, and their draw records.
 #include "game/my_app.h"
 #include "game/rules.h"
+#include "framework/angle.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kMaxPoolCount = 499;           // pool and star counts accepted by the resets
 constexpr float kAngleWidth = 360.99f;       // p_AddParticle angle 0..360
 constexpr float kFrameWidth = 255.99f;       // image frame 0..255
@@ -159,7 +159,7 @@ int c_MyApp::p_DoStars(float dx, float dy) {
         s[kStAngle] += s[kStSpin];
         m_drawAlpha = s[kStDepth];
         m_drawRot = -s[kStAngle];
-        p_DrawImg(kImgStars, s[kStX], s[kStY], s[kStFrame]);
+        p_DrawImg(kImgParts, s[kStX], s[kStY], s[kStFrame]);
     }
     p_ResetDraw();
     return 0;

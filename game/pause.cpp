@@ -3,14 +3,13 @@
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game/shell.h"
+#include "framework/angle.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
-constexpr int kKeyMode = 1;
 constexpr int kKeepBg = -123;          // p_DoBG: keep the background colour, opaque
 
 // Slide.
@@ -90,10 +89,9 @@ const PromptLine kPromptLines[] = {
     {u"or \u00ACJ to Ignore", 2.0f, 20},
 };
 
-constexpr int kModeMenu = 1;
 
 // Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyMode) > 0; }
+bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
 
 void play(c_MyApp& app, const Sfx& s) { app.p_PlaySFX(s.n, s.rate, s.volume, 0.0f); }
 
@@ -259,17 +257,17 @@ void c_MyApp::p_PauseButtons() {
     p_ResetDraw();
     p_SetSize(kHighlightSize);
     p_SetCol(kHighlightR, kHighlightG, kHighlightB);
-    if (m_pauseSel == kSelQuit) p_DrawImg(kImgIconSet, quitX, quitY, kHighlightFrame);
-    else if (m_pauseSel == kSelOptions) p_DrawImg(kImgIconSet, optX, optY, kHighlightFrame);
-    else p_DrawImg(kImgIconSet, resumeX, resumeY, kHighlightFrame);
+    if (m_pauseSel == kSelQuit) p_DrawImg(kImgIcons, quitX, quitY, kHighlightFrame);
+    else if (m_pauseSel == kSelOptions) p_DrawImg(kImgIcons, optX, optY, kHighlightFrame);
+    else p_DrawImg(kImgIcons, resumeX, resumeY, kHighlightFrame);
 
     p_ResetDraw();
     p_SetSize(kButtonSize);
-    if (p_Button(kImgIconSet, resumeX, resumeY, kResumeFrame) && m_touchUsed == 0) {
+    if (p_Button(kImgIcons, resumeX, resumeY, kResumeFrame) && m_touchUsed == 0) {
         p_PauseResume();
         m_touchUsed = 1;
     }
-    if (p_Button(kImgIconSet, quitX, quitY, kQuitFrame) && m_touchUsed == 0) {
+    if (p_Button(kImgIcons, quitX, quitY, kQuitFrame) && m_touchUsed == 0) {
         p_PauseQuit();
         m_touchUsed = 1;
     }

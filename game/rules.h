@@ -1,6 +1,9 @@
 // Layouts and constants shared by the game's rule files: the cell, player, particle,
-// star and draw-list records, the bag, the logical keys and the sound numbers.
+// star and draw-list records, the bag and the logical keys. Screen modes, image slots and
+// sound numbers are in game_numbers.h.
 #pragma once
+
+#include "game/game_numbers.h"
 
 // "Not given" in drawing calls, an up touch slot, and the rectangle record kind.
 constexpr float kNotGiven = -3717.0f;
@@ -76,17 +79,8 @@ enum LogicalKey {
     kKeyFire1 = 10, kKeyFire2 = 11, kKeyFire3 = 12, kKeyFire4 = 13, kKeyFire5 = 14, kKeyFire6 = 15,
     kKeyBack = 98, kKeyPause = 99,
 };
-
-// ---- Image slots and sound numbers the game uses ----
-constexpr int kImgTiles = 1;       // tile faces 0..6, grab cursor 35..41, idle cursor 42..48
-constexpr int kImgStars = 96;      // 256 star frames
-constexpr int kImgIcons = 97;      // the pause button is frame 0
-constexpr int kSfxPush = 1;
-constexpr int kSfxClearFirst = 2, kSfxClearLast = 7;
-constexpr int kSfxTimeUp = 8;
-constexpr int kSfxBoardDone = 95;
-constexpr int kSfxMenuReturn = 96;
-constexpr int kSfxPause = 98;
+// p_PlayKey's mode: with kKeyModeStick a pad's first stick past the threshold is also a direction.
+constexpr int kKeyModeKeys = 0, kKeyModeStick = 1;
 
 // ---- Timer and quota (frames at 60 updates per second) ----
 constexpr int kTimerStart = 1200;      // timer and bar scale of every new board

@@ -1,6 +1,9 @@
 // Constants shared by the game's shell screens (loader, menu, options, pause, storage,
-// badges, hit tests): printed messages, settings indices, image slots and sound numbers.
+// badges, hit tests): printed messages, settings indices, the state layout, update rates and
+// the overscan slider. Screen modes, image slots and sound numbers are in game_numbers.h.
 #pragma once
+
+#include "game/game_numbers.h"
 
 // ---- Messages the storage prints to standard output ----
 inline constexpr char kMsgSettingsLoaded[] = "Settings Loaded";
@@ -36,27 +39,8 @@ constexpr int kStateFields =
 static_assert(kStateFields == 203, "the state string has 203 fields");
 constexpr int kLastListOffset = 30;                    // last-ten list of a difficulty, after the top ten
 
-// ---- Image slots loaded by the loader ----
-constexpr int kImgShards = 2;       // tile shards, 256 frames
-constexpr int kImgBadges = 80;      // 64 badge icons
-constexpr int kImgBlank = 81;       // blank image reserved in memory
-constexpr int kImgCircle = 85;      // menu disc and ring
-constexpr int kImgLight = 86;
-constexpr int kImgFont = 90;        // the bitmap font
-constexpr int kImgMakerLogo = 93;
-constexpr int kImgDpad = 94;
-constexpr int kImgButtons = 95;     // menu buttons and gear frames
-constexpr int kImgParts = 96;
-constexpr int kImgIconSet = 97;     // pause, play and quit icons
-constexpr int kImgLogo = 98;
-constexpr int kLogoWidth = 256, kLogoHeight = 128;  // the title logo's frame
-constexpr int kImgMenu = 99;
+// p_LoadImg flag: the image is drawn about its centre.
 constexpr int kImageFlagMidHandle = 1;
-
-// ---- Sound effects the shell plays ----
-constexpr int kSfxJingle = 96;      // start-up sound, also the return to the menu
-constexpr int kSfxConfirm = 98;     // a confirm that starts something
-constexpr int kSfxMove = 99;        // every move, opening or closing a page
 
 // ---- Update rates ----
 constexpr int kUpdateRate = 60;         // updates per second while running
@@ -67,9 +51,6 @@ inline constexpr char16_t kOverscanLabel[] = u"\u00ACU <      Overscan      > \u
 constexpr int kOverscanStep = 16;     // per press of a shoulder button
 constexpr int kOverscanMin = 1;
 constexpr int kOverscanMax = 96;
-
-// ---- Key codes the shell reads directly ----
-constexpr int kKeyCodeEscape = 27;
 
 // ---- Pointer slots ----
 constexpr int kPointerSlots = 10;

@@ -149,8 +149,8 @@ namespace {
 // The process id in a name of the form ".tarnstate.<pid>.tmp" (digits only, no sign, no leading
 // zero), or 0 when the name is not of that form.
 long LeftoverSavePid(const char* name) {
-  static const std::string kPrefix = std::string(OX_STATE_PATH + 2) + ".";  // without the "./"
-  static const std::string kSuffix = ".tmp";
+  static const std::string kPrefix = std::string(OX_STATE_FILE_NAME) + ".";
+  static const std::string kSuffix = OX_STATE_TEMP_SUFFIX;
   const std::string text(name);
   if (text.size() <= kPrefix.size() + kSuffix.size() || text.compare(0, kPrefix.size(), kPrefix) != 0 ||
       text.compare(text.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
@@ -189,8 +189,9 @@ void ox_state_RemoveLeftoverSaves() {
 int OxGame::SaveState(String state) {
   std::string bytes = state.ToUtf8();
 
-  char temp[sizeof(OX_STATE_TEMP_FORMAT) + 3 * sizeof(long)];
-  std::snprintf(temp, sizeof temp, OX_STATE_TEMP_FORMAT, static_cast<long>(getpid()));
+  char temp[sizeof(OX_STATE_PATH) + sizeof(OX_STATE_TEMP_SUFFIX) + 3 * sizeof(long) + 1];
+  std::snprintf(temp, sizeof temp, "%s.%ld%s", OX_STATE_PATH, static_cast<long>(getpid()),
+                OX_STATE_TEMP_SUFFIX);
   int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
   if (fd < 0 && errno == EEXIST) {  // left by a killed process that had our process id
     unlink(temp);

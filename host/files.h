@@ -22,7 +22,9 @@ inline constexpr char OX_EXTERNAL_DIR[] = "/external/";
 // to a private file beside it first and renames that over it, so the old state stays whole until
 // the new one is on disk.
 inline constexpr char OX_STATE_PATH[] = "./.tarnstate";
-inline constexpr char OX_STATE_TEMP_FORMAT[] = "./.tarnstate.%ld.tmp";  // process id
+inline constexpr const char* OX_STATE_FILE_NAME = OX_STATE_PATH + 2;  // the name alone, without "./"
+// The private file of process <pid> is the state's path followed by ".<pid>.tmp".
+inline constexpr char OX_STATE_TEMP_SUFFIX[] = ".tmp";
 // Removes the private files of saves that were cut short (".tarnstate.<pid>.tmp" in the working
 // directory) whose process no longer exists; the file of a running process and every other name
 // stay. Run once at start-up, before the first save.

@@ -5,53 +5,9 @@
 #include <array>
 
 #include "host/host_game.h"
+#include "host/keys.h"
 
 namespace {
-
-// The framework's key numbers that the keyboard produces (besides digits and letters, which are
-// their own ASCII codes).
-enum FrameworkKey : int {
-  kKeyNone = 0,
-  kKeyBackspace = 8,
-  kKeyTab = 9,
-  kKeyEnter = 13,
-  kKeyShift = 16,
-  kKeyControl = 17,
-  kKeyEscape = 27,
-  kKeySpace = 32,
-  kKeyPageUp = 33,
-  kKeyPageDown = 34,
-  kKeyEnd = 35,
-  kKeyHome = 36,
-  kKeyLeft = 37,
-  kKeyUp = 38,
-  kKeyRight = 39,
-  kKeyDown = 40,
-  kKeyInsert = 45,
-  kKeyDelete = 46,
-  kKeyDigit0 = 48,
-  kKeyDigit9 = 57,
-  kKeyA = 65,
-  kKeyZ = 90,
-  kKeyPad0 = 96,
-  kKeyPadMultiply = 106,
-  kKeyPadAdd = 107,
-  kKeyPadSubtract = 109,
-  kKeyPadDecimal = 110,
-  kKeyPadDivide = 111,
-  kKeyF1 = 112,
-  kKeySemicolon = 186,
-  kKeyEquals = 187,
-  kKeyComma = 188,
-  kKeyMinus = 189,
-  kKeyPeriod = 190,
-  kKeySlash = 191,
-  kKeyGrave = 192,
-  kKeyLeftBracket = 219,
-  kKeyBackslash = 220,
-  kKeyRightBracket = 221,
-  kKeyApostrophe = 222,
-};
 
 // Printable codes that no key of this window system reports, kept so that the table holds every
 // pair of the keyboard layout it describes: the double quote and the tilde share the keys of the
@@ -75,43 +31,43 @@ struct KeyPair {
 };
 
 constexpr KeyPair kKeyPairs[] = {
-    {GLFW_KEY_SPACE, kKeySpace},
-    {GLFW_KEY_APOSTROPHE, kKeyApostrophe},
-    {kCodeDoubleQuote, kKeyApostrophe},
-    {GLFW_KEY_COMMA, kKeyComma},
-    {GLFW_KEY_MINUS, kKeyMinus},
-    {GLFW_KEY_PERIOD, kKeyPeriod},
-    {GLFW_KEY_SLASH, kKeySlash},
-    {GLFW_KEY_SEMICOLON, kKeySemicolon},
-    {GLFW_KEY_EQUAL, kKeyEquals},
-    {GLFW_KEY_LEFT_BRACKET, kKeyLeftBracket},
-    {GLFW_KEY_BACKSLASH, kKeyBackslash},
-    {GLFW_KEY_RIGHT_BRACKET, kKeyRightBracket},
-    {GLFW_KEY_GRAVE_ACCENT, kKeyGrave},
-    {kCodeTilde, kKeyGrave},
-    {GLFW_KEY_ESCAPE, kKeyEscape},
-    {GLFW_KEY_UP, kKeyUp},
-    {GLFW_KEY_DOWN, kKeyDown},
-    {GLFW_KEY_LEFT, kKeyLeft},
-    {GLFW_KEY_RIGHT, kKeyRight},
-    {GLFW_KEY_LEFT_SHIFT, kKeyShift},
-    {GLFW_KEY_RIGHT_SHIFT, kKeyShift},
-    {GLFW_KEY_LEFT_CONTROL, kKeyControl},
-    {GLFW_KEY_RIGHT_CONTROL, kKeyControl},
-    {GLFW_KEY_TAB, kKeyTab},
-    {GLFW_KEY_ENTER, kKeyEnter},
-    {GLFW_KEY_BACKSPACE, kKeyBackspace},
-    {GLFW_KEY_INSERT, kKeyInsert},
-    {GLFW_KEY_DELETE, kKeyDelete},
-    {GLFW_KEY_PAGE_UP, kKeyPageUp},
-    {GLFW_KEY_PAGE_DOWN, kKeyPageDown},
-    {GLFW_KEY_HOME, kKeyHome},
-    {GLFW_KEY_END, kKeyEnd},
-    {GLFW_KEY_KP_DIVIDE, kKeyPadDivide},
-    {GLFW_KEY_KP_MULTIPLY, kKeyPadMultiply},
-    {GLFW_KEY_KP_SUBTRACT, kKeyPadSubtract},
-    {GLFW_KEY_KP_ADD, kKeyPadAdd},
-    {GLFW_KEY_KP_DECIMAL, kKeyPadDecimal},
+    {GLFW_KEY_SPACE, kKeyCodeSpace},
+    {GLFW_KEY_APOSTROPHE, kKeyCodeApostrophe},
+    {kCodeDoubleQuote, kKeyCodeApostrophe},
+    {GLFW_KEY_COMMA, kKeyCodeComma},
+    {GLFW_KEY_MINUS, kKeyCodeMinus},
+    {GLFW_KEY_PERIOD, kKeyCodePeriod},
+    {GLFW_KEY_SLASH, kKeyCodeSlash},
+    {GLFW_KEY_SEMICOLON, kKeyCodeSemicolon},
+    {GLFW_KEY_EQUAL, kKeyCodeEquals},
+    {GLFW_KEY_LEFT_BRACKET, kKeyCodeLeftBracket},
+    {GLFW_KEY_BACKSLASH, kKeyCodeBackslash},
+    {GLFW_KEY_RIGHT_BRACKET, kKeyCodeRightBracket},
+    {GLFW_KEY_GRAVE_ACCENT, kKeyCodeGrave},
+    {kCodeTilde, kKeyCodeGrave},
+    {GLFW_KEY_ESCAPE, kKeyCodeEscape},
+    {GLFW_KEY_UP, kKeyCodeUp},
+    {GLFW_KEY_DOWN, kKeyCodeDown},
+    {GLFW_KEY_LEFT, kKeyCodeLeft},
+    {GLFW_KEY_RIGHT, kKeyCodeRight},
+    {GLFW_KEY_LEFT_SHIFT, kKeyCodeShift},
+    {GLFW_KEY_RIGHT_SHIFT, kKeyCodeShift},
+    {GLFW_KEY_LEFT_CONTROL, kKeyCodeControl},
+    {GLFW_KEY_RIGHT_CONTROL, kKeyCodeControl},
+    {GLFW_KEY_TAB, kKeyCodeTab},
+    {GLFW_KEY_ENTER, kKeyCodeEnter},
+    {GLFW_KEY_BACKSPACE, kKeyCodeBackspace},
+    {GLFW_KEY_INSERT, kKeyCodeInsert},
+    {GLFW_KEY_DELETE, kKeyCodeDelete},
+    {GLFW_KEY_PAGE_UP, kKeyCodePageUp},
+    {GLFW_KEY_PAGE_DOWN, kKeyCodePageDown},
+    {GLFW_KEY_HOME, kKeyCodeHome},
+    {GLFW_KEY_END, kKeyCodeEnd},
+    {GLFW_KEY_KP_DIVIDE, kKeyCodePadDivide},
+    {GLFW_KEY_KP_MULTIPLY, kKeyCodePadMultiply},
+    {GLFW_KEY_KP_SUBTRACT, kKeyCodePadSubtract},
+    {GLFW_KEY_KP_ADD, kKeyCodePadAdd},
+    {GLFW_KEY_KP_DECIMAL, kKeyCodePadDecimal},
 };
 
 // One entry per window-system key code; 0 where the key means nothing to the framework (alt,
@@ -122,41 +78,43 @@ constexpr KeyTable MakeKeyTable() {
   KeyTable table{};
   for (int c = GLFW_KEY_0; c <= GLFW_KEY_9; ++c) table[c] = static_cast<unsigned char>(c);
   for (int c = GLFW_KEY_A; c <= GLFW_KEY_Z; ++c) table[c] = static_cast<unsigned char>(c);
-  for (int i = 0; i < kFunctionKeys; ++i) table[GLFW_KEY_F1 + i] = static_cast<unsigned char>(kKeyF1 + i);
-  for (int i = 0; i < kPadDigits; ++i) table[GLFW_KEY_KP_0 + i] = static_cast<unsigned char>(kKeyPad0 + i);
+  for (int i = 0; i < kFunctionKeys; ++i) table[GLFW_KEY_F1 + i] = static_cast<unsigned char>(kKeyCodeF1 + i);
+  for (int i = 0; i < kPadDigits; ++i) {
+    table[GLFW_KEY_KP_0 + i] = static_cast<unsigned char>(kKeyCodePad0 + i);
+  }
   for (const KeyPair& p : kKeyPairs) table[p.glfw] = static_cast<unsigned char>(p.key);
   return table;
 }
 
 constexpr KeyTable kKeyTable = MakeKeyTable();
-static_assert(GLFW_KEY_0 == kKeyDigit0 && GLFW_KEY_9 == kKeyDigit9, "digits are their ASCII codes");
-static_assert(GLFW_KEY_A == kKeyA && GLFW_KEY_Z == kKeyZ, "letters are their ASCII codes");
+static_assert(GLFW_KEY_0 == '0' && GLFW_KEY_9 == '9', "digits are their ASCII codes");
+static_assert(GLFW_KEY_A == 'A' && GLFW_KEY_Z == 'Z', "letters are their ASCII codes");
 
 }  // namespace
 
 int OxGlfwGame::TransKey(int key) {
-  if (key < 0 || key > GLFW_KEY_LAST) return kKeyNone;
+  if (key < 0 || key > GLFW_KEY_LAST) return kKeyCodeNone;
   return kKeyTable[key];
 }
 
 int OxGlfwGame::KeyToChar(int key) {
   switch (key) {
-    case kKeyBackspace:
-    case kKeyTab:
-    case kKeyEnter:
-    case kKeyEscape:
+    case kKeyCodeBackspace:
+    case kKeyCodeTab:
+    case kKeyCodeEnter:
+    case kKeyCodeEscape:
       return key;
-    case kKeyPageUp:
-    case kKeyPageDown:
-    case kKeyEnd:
-    case kKeyHome:
-    case kKeyLeft:
-    case kKeyUp:
-    case kKeyRight:
-    case kKeyDown:
-    case kKeyInsert:
+    case kKeyCodePageUp:
+    case kKeyCodePageDown:
+    case kKeyCodeEnd:
+    case kKeyCodeHome:
+    case kKeyCodeLeft:
+    case kKeyCodeUp:
+    case kKeyCodeRight:
+    case kKeyCodeDown:
+    case kKeyCodeInsert:
       return key | kSpecialCharBit;
-    case kKeyDelete:
+    case kKeyCodeDelete:
       return kCharDelete;
     default:
       return 0;
@@ -167,7 +125,7 @@ int OxGlfwGame::KeyToChar(int key) {
 // already down) and the key's own character, so held cursor keys keep typing.
 void OxGlfwGame::OnKey(int key, int action) {
   int k = TransKey(key);
-  if (k == kKeyNone || !_game) return;
+  if (k == kKeyCodeNone || !_game) return;
   if (action == GLFW_RELEASE) {
     _game->KeyEvent(c_OxGameEvent::m_KeyUp, k);
     return;

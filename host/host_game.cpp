@@ -14,6 +14,7 @@
 
 #include "host/files.h"
 #include "host/isolated_decode.h"
+#include "host/keys.h"
 #include "host/pad_mappings.h"
 
 extern char** environ;
@@ -351,12 +352,12 @@ OxGlfwVideoMode* OxGlfwGame::GetGlfwDesktopMode() {
   return m ? new_video_mode(*m) : nullptr;
 }
 
-// The close button never closes the window by itself: it becomes key 432 down and up, and the
+// The close button never closes the window by itself: it becomes kWindowCloseKey down and up, and the
 // framework decides.
 bool OxGlfwGame::OnWindowClose() {
   if (_game) {
-    _game->KeyEvent(c_OxGameEvent::m_KeyDown, OX_KEY_CLOSE);
-    _game->KeyEvent(c_OxGameEvent::m_KeyUp, OX_KEY_CLOSE);
+    _game->KeyEvent(c_OxGameEvent::m_KeyDown, kWindowCloseKey);
+    _game->KeyEvent(c_OxGameEvent::m_KeyUp, kWindowCloseKey);
   }
   return false;
 }

@@ -22,8 +22,6 @@ inline constexpr int OX_START_COLOUR_BITS = 8;
 inline constexpr int OX_REFRESH_RATE = 60;
 // Most updates run for one rendered frame; a schedule still behind after them is dropped.
 inline constexpr int OX_MAX_UPDATES_PER_FRAME = 4;
-// Key number of the window's close button (sent down and up instead of closing).
-inline constexpr int OX_KEY_CLOSE = 432;
 // Bit of SetDeviceWindow's flags that asks for full screen.
 inline constexpr int OX_WINDOW_FULLSCREEN = 1;
 // Capacity of the video-mode buffer GetDisplayModes reads into.

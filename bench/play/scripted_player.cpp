@@ -10,7 +10,6 @@
 
 #include "game/my_app.h"
 #include "game/rules.h"
-#include "game_modes.h"
 #include "host/host_game.h"
 
 namespace play {

@@ -12,7 +12,6 @@
 #include "clocks.h"
 #include "game/my_app.h"
 #include "game/rules.h"
-#include "game_modes.h"
 #include "memory_map.h"
 #include "summary.h"
 

@@ -25,8 +25,8 @@
 #include "assets.h"
 #include "clocks.h"
 #include "game/game_init.h"
+#include "game/game_numbers.h"
 #include "game/my_app.h"
-#include "game_modes.h"
 #include "memory_map.h"
 #include "play_host.h"
 

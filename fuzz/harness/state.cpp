@@ -16,7 +16,6 @@ constexpr int kPadSizeMin = 8;
 constexpr int kOverscanDesktop = 1;
 // High-score entries the reader fills: the top and last lists of the three difficulties.
 constexpr int kReadScores = kLastListOffset + kStateGroupsRead * kGroupEntries;
-constexpr char kStateFileName[] = ".tarnstate";
 
 // What start-up sets before it reads the state.
 void defaults(c_MyApp* app) {
@@ -56,7 +55,7 @@ c_MyApp* qr_fuzz_game() {
 const char* qr_fuzz_state(const uint8_t* data, size_t size) {
   c_MyApp* app = qr_fuzz_game();
   defaults(app);
-  qr_fuzz_write(kStateFileName, data, size);
+  qr_fuzz_write(OX_STATE_FILE_NAME, data, size);
   app->p_Load();
 
   const char* fault = nullptr;

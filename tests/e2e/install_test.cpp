@@ -17,6 +17,7 @@
 
 #include "game/program_texts.h"
 #include "game/shell.h"
+#include "host/files.h"
 #include "support/journey.h"
 #include "support/state_text.h"
 
@@ -116,7 +117,7 @@ class Installed : public Journey {
     StateValues older;
     older.Top(kNormal, 0) = 4321;
     older.Last(kNormal, 0) = 4321;
-    ASSERT_TRUE(WriteFile(home + "/.tarnstate", ComposeState(older)));
+    ASSERT_TRUE(WriteFile(home + "/" + OX_STATE_FILE_NAME, ComposeState(older)));
     KeepOutput();
     ++runs_;
     ASSERT_TRUE(game_.Start(command, elsewhere, {},
@@ -130,7 +131,7 @@ class Installed : public Journey {
                  }, kStartPatience).Empty());
 
     // Its state is kept in the data folder under HOME, not where it was started.
-    const std::string kept = home + "/" + kStateFolder + "/.tarnstate";
+    const std::string kept = home + "/" + kStateFolder + "/" + OX_STATE_FILE_NAME;
     screen_.TakeFocus();
     std::optional<std::string> state;
     for (auto until = Clock::now() + kScreenPatience; Clock::now() < until;) {
@@ -142,8 +143,8 @@ class Installed : public Journey {
     std::optional<ReadState> read = ParseState(*state);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->values.Top(kNormal, 0), 4321);
-    EXPECT_FALSE(fs::exists(elsewhere + "/.tarnstate"));
-    EXPECT_FALSE(fs::exists(programDir + "/.tarnstate"));
+    EXPECT_FALSE(fs::exists(elsewhere + "/" + OX_STATE_FILE_NAME));
+    EXPECT_FALSE(fs::exists(programDir + "/" + OX_STATE_FILE_NAME));
     screen_.RequestClose(window_);
     EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
   }
@@ -186,7 +187,7 @@ TEST_F(Installed, WithDestdirEverythingStaysInTheStagingFolder) {
   out.clear();
   EXPECT_EQ(RunCommand({stage + prefix + "/" + kBinLink, "--help"}, kInstallPatience, &out, "",
                        {"HOME=" + home, "XDG_DATA_HOME"}), 0);
-  EXPECT_NE(out.find(home + "/" + kStateFolder + "/.tarnstate"), std::string::npos) << out;
+  EXPECT_NE(out.find(home + "/" + kStateFolder + "/" + OX_STATE_FILE_NAME), std::string::npos) << out;
   EXPECT_FALSE(fs::exists(home));
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "game/program_texts.h"
+#include "host/files.h"
 #include "host/host_game.h"
 #include "host/pad_check.h"
 #include "support/game_process.h"
@@ -69,7 +70,7 @@ TEST(ProgramWithoutWindow, PadCheckWithNoPadsSaysSoAndNeedsNoGameData) {
 
 TEST(ProgramWithoutWindow, HelpNamesTheKeysAndTheStateFile) {
   const std::string help = kHelpText;
-  for (const char* needed : {".tarnstate", "arrow keys", "F4", "F11", "Escape", "Mouse",
+  for (const char* needed : {OX_STATE_FILE_NAME, "arrow keys", "F4", "F11", "Escape", "Mouse",
                              "Game pads", kPadsOption})
     EXPECT_NE(help.find(needed), std::string::npos) << needed;
 }

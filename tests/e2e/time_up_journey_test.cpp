@@ -64,7 +64,7 @@ TEST_F(TimeUpJourney, AnEasyGameRunsOutOfTimeAndItsScoreIsRanked) {
   ASSERT_TRUE(hands_->Tap("F4"));
   EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
   std::optional<std::string> text = ReadFile(StatePath());
-  ASSERT_TRUE(text) << "no .tarnstate in the working directory";
+  ASSERT_TRUE(text) << "no " << OX_STATE_FILE_NAME << " in the working directory";
   std::optional<ReadState> state = ParseState(*text);
   ASSERT_TRUE(state) << *text;
   EXPECT_TRUE(state->AllValid()) << *text;

@@ -188,7 +188,7 @@ TEST_F(App, TheBackAndCloseKeysEndTheProgramWithoutAskingTheGame) {
   CreateApp();
   AttachInput();
   host.MarkStarted();
-  for (int key : {OX_KEY_BACK, OX_KEY_CLOSE}) {
+  for (int key : {kBackKey, kWindowCloseKey}) {
     host.KeyEvent(Ev::m_KeyUp, key);  // only a key-down ends it
     EXPECT_EXIT(host.KeyEvent(Ev::m_KeyDown, key), ::testing::ExitedWithCode(0), "") << key;
   }

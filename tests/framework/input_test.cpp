@@ -17,8 +17,8 @@ using Ev = c_OxGameEvent;
 class ScriptedHost : public OxGame {
  public:
   struct Pad {
-    float x[kJoyStickCount] = {};
-    float y[kJoyStickCount] = {};
+    float x[kJoySticks] = {};
+    float y[kJoySticks] = {};
     std::vector<int> pressed;
   };
   std::vector<Pad> pads;
@@ -29,12 +29,12 @@ class ScriptedHost : public OxGame {
     polled.push_back(port);
     if (port >= int(pads.size())) return false;
     const Pad& pad = pads[port];
-    for (int s = 0; s < kJoyStickCount; ++s) {
+    for (int s = 0; s < kJoySticks; ++s) {
       joyx[s] = pad.x[s];
       joyy[s] = pad.y[s];
       joyz[s] = 0;
     }
-    for (int b = 0; b < kJoyButtonCount; ++b) buttons[b] = false;
+    for (int b = 0; b < kJoyLogicalButtons; ++b) buttons[b] = false;
     for (int b : pad.pressed) buttons[b] = true;
     return true;
   }
@@ -123,7 +123,7 @@ TEST_F(InputDevice, DownsAndHitsWithinOneUpdate) {
        {{0, false, 0}, {512, false, 0}, {-3, false, 0}, {100000, false, 0}}},
       {"touch points outside 0 to 31 are ignored", {{TD, 32}, {TD, -1}},
        {{416, false, 0}, {383, false, 0}}},
-      {"the close key is a key like any other here", {{KD, 432}}, {{432, true, 1}}},
+      {"the close key is a key like any other here", {{KD, kWindowCloseKey}}, {{kWindowCloseKey, true, 1}}},
   };
   for (const EventCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -269,13 +269,13 @@ TEST_F(InputDevice, UnpluggedUnitsAreReleasedAndAReturningPadIsReadAtOnce) {
   host_.pads = {first, second};
   ox_input_device->p_BeginUpdate();
   EXPECT_EQ(ox_input_JoyDown(0, 1), 1);
-  EXPECT_EQ(ox_input_KeyDown(256 + 32 + 31), 1);
+  EXPECT_EQ(ox_input_KeyDown(JoyKey(1, 31)), 1);
   ox_input_device->p_EndUpdate();
 
   host_.pads.pop_back();  // the second pad unplugged
   ox_input_device->p_BeginUpdate();
   EXPECT_EQ(ox_input_JoyDown(0, 1), 0);
-  EXPECT_EQ(ox_input_KeyDown(256 + 32 + 31), 0);
+  EXPECT_EQ(ox_input_KeyDown(JoyKey(1, 31)), 0);
   EXPECT_EQ(ox_input_JoyDown(9, 0), 1) << "the first pad is still there";
   ox_input_device->p_EndUpdate();
 

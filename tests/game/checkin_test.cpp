@@ -27,7 +27,6 @@ constexpr auto kQuietWait = std::chrono::milliseconds(200);
 
 constexpr char kEndpointPath[] = "/housecall.php";
 constexpr char kOk[] = "HTTP/1.0 200 OK";
-constexpr int kModeMenu = 1;
 constexpr int kHttpOk = 200;
 
 ServerScript Answering(std::vector<std::string> chunks, ServerScript::End end = ServerScript::End::Close) {

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kKeyZ = 90, kCodeLeft = 37, kCodeUp = 38;
 
 class BoardTest : public GameFixture {
  protected:
@@ -141,7 +140,7 @@ TEST_P(PushTest, PushesOnlyIntoLiveCellsInsideTheBoard) {
     const int tile = Kind(c.cursorX, c.cursorY);
     const int other = Kind(c.toX, c.toY);
     const int holesBefore = Holes();
-    KeyDown(kKeyZ);
+    KeyDown('Z');
     KeyDown(c.directionKey);
     Frames(12);
     EXPECT_EQ(Player(kPlCursorX), c.toX);
@@ -155,10 +154,10 @@ TEST_P(PushTest, PushesOnlyIntoLiveCellsInsideTheBoard) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pushes, PushTest,
-    ::testing::Values(PushCase{"UpIntoLiveTile", {}, 3, 3, kCodeUp, 3, 2},
-                      PushCase{"UpIntoClearingTile", {"", "", "   ."}, 3, 3, kCodeUp, 3, 3},
-                      PushCase{"LeftOffTheEdge", {}, 0, 3, kCodeLeft, 0, 3},
-                      PushCase{"UpOffTheEdge", {}, 4, 0, kCodeUp, 4, 0}),
+    ::testing::Values(PushCase{"UpIntoLiveTile", {}, 3, 3, kKeyCodeUp, 3, 2},
+                      PushCase{"UpIntoClearingTile", {"", "", "   ."}, 3, 3, kKeyCodeUp, 3, 3},
+                      PushCase{"LeftOffTheEdge", {}, 0, 3, kKeyCodeLeft, 0, 3},
+                      PushCase{"UpOffTheEdge", {}, 4, 0, kKeyCodeUp, 4, 0}),
     [](const ::testing::TestParamInfo<PushCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BoardTest, ADiagonalPushNeverMovesATileIntoAHole) {
@@ -166,9 +165,9 @@ TEST_F(BoardTest, ADiagonalPushNeverMovesATileIntoAHole) {
     SetBoard({"", "", "  ."});  // a hole up and to the left of the cursor
     PutCursor(3, 3);
     const int tile = Kind(3, 3);
-    KeyDown(kKeyZ);
-    KeyDown(kCodeLeft);
-    KeyDown(kCodeUp);
+    KeyDown('Z');
+    KeyDown(kKeyCodeLeft);
+    KeyDown(kKeyCodeUp);
     Frames(3);
     EXPECT_EQ(Player(kPlCursorX), 2.0f) << "the push to the left happens";
     EXPECT_EQ(Player(kPlCursorY), 3.0f) << "the push up from there would enter the hole";
@@ -182,9 +181,9 @@ TEST_F(BoardTest, ADiagonalPushMovesTheTileTwiceWhenBothCellsAreLive) {
     SetBoard({});
     PutCursor(3, 3);
     const int tile = Kind(3, 3);
-    KeyDown(kKeyZ);
-    KeyDown(kCodeLeft);
-    KeyDown(kCodeUp);
+    KeyDown('Z');
+    KeyDown(kKeyCodeLeft);
+    KeyDown(kKeyCodeUp);
     Frames(3);
     EXPECT_EQ(Player(kPlCursorX), 2.0f);
     EXPECT_EQ(Player(kPlCursorY), 2.0f);
@@ -195,8 +194,8 @@ TEST_F(BoardTest, AClearingTileUnderTheCursorIsNotPushed) {
     StartGame(2);
     SetBoard({"", "", "", "   ."});
     PutCursor(3, 3);
-    KeyDown(kKeyZ);
-    KeyDown(kCodeUp);
+    KeyDown('Z');
+    KeyDown(kKeyCodeUp);
     Frames(12);
     EXPECT_EQ(Player(kPlCursorY), 3.0f);
     EXPECT_GT(Cell(3, 3, kCellClearTime), 0.0f);
@@ -206,8 +205,8 @@ TEST_F(BoardTest, ADiagonalMovesTheCursorOnBothAxesInOneFrame) {
     StartGame(2);
     SetBoard({});
     PutCursor(3, 3);
-    KeyDown(kCodeUp);
-    KeyDown(kCodeLeft);
+    KeyDown(kKeyCodeUp);
+    KeyDown(kKeyCodeLeft);
     Frames(2);
     EXPECT_EQ(Player(kPlCursorX), 3.0f);
     EXPECT_EQ(Player(kPlCursorY), 3.0f);
@@ -267,9 +266,9 @@ TEST_F(BoardTest, ADragDoesNotPushOnceTimeIsUp) {
 
 TEST_F(BoardTest, TheTimerWaitsForTheDealToDropIn) {
     app->m_difficulty = 2;
-    app->m_mode = 11;
+    app->m_mode = kModeStart;
     Frame();
-    ASSERT_EQ(app->m_mode, 10);
+    ASSERT_EQ(app->m_mode, kModePlaying);
     int droppingFrames = 0;
     for (Frame(); app->m_dropping && droppingFrames < 200; Frame()) {
         EXPECT_EQ(Player(kPlTimer), 1200.0f) << "frame " << droppingFrames;

@@ -2,10 +2,9 @@
 // key map with its console and iCade profiles, iCade letters, the key latch and function keys.
 #include "support/game_fixture.h"
 
-namespace {
+#include "host/joystick.h"
 
-constexpr int kCodeLeft = 37, kCodeUp = 38, kCodeRight = 39, kKeyZ = 90, kCodeEscape = 27;
-constexpr int kCodeF1 = 112, kCodeF2 = 113, kCodeF4 = 115;
+namespace {
 
 class ControlsTest : public GameFixture {
  protected:
@@ -19,21 +18,21 @@ class ControlsTest : public GameFixture {
 
 TEST_F(ControlsTest, ATappedDirectionNeedsThreeFramesAndMovesOnce) {
     OnBoard();
-    KeyDown(kCodeLeft);
+    KeyDown(kKeyCodeLeft);
     Frame();
     Frame();
     EXPECT_EQ(Player(kPlCursorX), 3.0f) << "-0.15 and -0.30 stay inside the threshold";
     Frame();
     EXPECT_EQ(Player(kPlCursorX), 2.0f);
-    KeyUp(kCodeLeft);
+    KeyUp(kKeyCodeLeft);
     Frames(20);
     EXPECT_EQ(Player(kPlCursorX), 2.0f) << "the latch held until the ramp came back";
 }
 
 TEST_F(ControlsTest, AHeldDirectionRampsToFullAndBackInFiveFrames) {
     OnBoard();
-    KeyDown(kKeyZ);  // holding a grab button changes nothing about the ramp
-    KeyDown(kCodeRight);
+    KeyDown('Z');  // holding a grab button changes nothing about the ramp
+    KeyDown(kKeyCodeRight);
     for (int frame = 1; frame <= 6; ++frame) {
         Frame();
         EXPECT_NEAR(app->m_keyStickX, 0.15f * frame, 1e-5) << "frame " << frame;
@@ -42,7 +41,7 @@ TEST_F(ControlsTest, AHeldDirectionRampsToFullAndBackInFiveFrames) {
     EXPECT_EQ(app->m_keyStickX, 1.0f);
     Frames(5);
     EXPECT_EQ(app->m_keyStickX, 1.0f);
-    KeyUp(kCodeRight);
+    KeyUp(kKeyCodeRight);
     Frames(4);
     EXPECT_GT(app->m_keyStickX, 0.0f);
     Frame();
@@ -52,7 +51,7 @@ TEST_F(ControlsTest, AHeldDirectionRampsToFullAndBackInFiveFrames) {
 
 TEST_F(ControlsTest, HeldMovesRepeatOnceTheCursorHasSlidAndTheLatchReleased) {
     OnBoard();
-    KeyDown(kCodeUp);
+    KeyDown(kKeyCodeUp);
     Frames(30);
     EXPECT_EQ(Player(kPlCursorY), 2.0f) << "a held key keeps the latch: one move";
 }
@@ -73,36 +72,40 @@ TEST_P(KeyMapTest, MapsCodesToLogicalKeys) {
     isOuya = c.ouya;
     iCadeControls = c.icade;
     if (c.code) KeyDown(c.code);
-    EXPECT_EQ(app->p_PlayKey(c.key, 1, c.player) != 0, c.held != 0);
+    EXPECT_EQ(app->p_PlayKey(c.key, kKeyModeStick, c.player) != 0, c.held != 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Profiles, KeyMapTest,
     ::testing::Values(
-        KeyMapCase{"UpArrow", 0, 0, 38, kKeyUp, 0, 1}, KeyMapCase{"W", 0, 0, 87, kKeyUp, 0, 1},
-        KeyMapCase{"S", 0, 0, 83, kKeyDown, 0, 1}, KeyMapCase{"SpaceFire1", 0, 0, 32, kKeyFire1, 0, 1},
-        KeyMapCase{"CtrlFire2", 0, 0, 17, kKeyFire2, 0, 1}, KeyMapCase{"ShiftFire3", 0, 0, 16, kKeyFire3, 0, 1},
-        KeyMapCase{"OFire6", 0, 0, 79, kKeyFire6, 0, 1}, KeyMapCase{"TildePause", 0, 0, 192, kKeyPause, 0, 1},
-        KeyMapCase{"EscapeBack", 0, 0, 27, kKeyBack, 0, 1},
-        KeyMapCase{"KeyboardOnlyBackNever", 0, 0, 27, kKeyBack, -1, 0},
-        KeyMapCase{"KeyboardOnlyPause", 0, 0, 27, kKeyPause, -1, 1},
-        KeyMapCase{"PadStartPause", 0, 0, 256 + 7, kKeyPause, 0, 1},
-        KeyMapCase{"SecondPadA", 0, 0, 256 + 32 + 0, kKeyFire1, 1, 1},
-        KeyMapCase{"SecondPadAIsNotFirstPads", 0, 0, 256 + 32 + 0, kKeyFire1, 0, 0},
-        KeyMapCase{"KeyboardOnlyIgnoresPads", 0, 0, 256 + 0, kKeyFire1, -1, 0},
-        KeyMapCase{"OtherNegativePlayer", 0, 0, 38, kKeyUp, -2, 0},
-        KeyMapCase{"UnlistedKey", 0, 0, 38, 7, 0, 0},
-        KeyMapCase{"ConsoleTildeIsNotPause", 1, 0, 192, kKeyPause, 0, 0},
-        KeyMapCase{"ConsoleEscapePause", 1, 0, 27, kKeyPause, 0, 1},
-        KeyMapCase{"ConsoleStartPause", 1, 0, 256 + 7, kKeyPause, 0, 1},
-        KeyMapCase{"ConsoleStartIsNotBack", 1, 0, 256 + 7, kKeyBack, 0, 0},
-        KeyMapCase{"ConsoleKeyboardOnlyPause", 1, 0, 27, kKeyPause, -1, 0},
-        KeyMapCase{"UnknownProfileNoPause", 2, 0, 27, kKeyPause, 0, 0},
-        KeyMapCase{"ICadeLeavesLettersOut", 0, 1, 87, kKeyUp, 0, 0},
-        KeyMapCase{"ICadeArrowsStay", 0, 1, 38, kKeyUp, 0, 1},
-        KeyMapCase{"ICadeBackNever", 0, 1, 27, kKeyBack, 0, 0},
-        KeyMapCase{"ICadeEscapePause", 0, 1, 27, kKeyPause, 0, 1},
-        KeyMapCase{"ICadeSpaceFire1", 0, 1, 32, kKeyFire1, 0, 1}),
+        KeyMapCase{"UpArrow", 0, 0, kKeyCodeUp, kKeyUp, 0, 1},
+        KeyMapCase{"W", 0, 0, 'W', kKeyUp, 0, 1},
+        KeyMapCase{"S", 0, 0, 'S', kKeyDown, 0, 1},
+        KeyMapCase{"SpaceFire1", 0, 0, kKeyCodeSpace, kKeyFire1, 0, 1},
+        KeyMapCase{"CtrlFire2", 0, 0, kKeyCodeControl, kKeyFire2, 0, 1},
+        KeyMapCase{"ShiftFire3", 0, 0, kKeyCodeShift, kKeyFire3, 0, 1},
+        KeyMapCase{"OFire6", 0, 0, 'O', kKeyFire6, 0, 1},
+        KeyMapCase{"TildePause", 0, 0, kKeyCodeGrave, kKeyPause, 0, 1},
+        KeyMapCase{"EscapeBack", 0, 0, kKeyCodeEscape, kKeyBack, 0, 1},
+        KeyMapCase{"KeyboardOnlyBackNever", 0, 0, kKeyCodeEscape, kKeyBack, -1, 0},
+        KeyMapCase{"KeyboardOnlyPause", 0, 0, kKeyCodeEscape, kKeyPause, -1, 1},
+        KeyMapCase{"PadStartPause", 0, 0, JoyKey(0, kJoyButtonStart), kKeyPause, 0, 1},
+        KeyMapCase{"SecondPadA", 0, 0, JoyKey(1, kJoyButtonA), kKeyFire1, 1, 1},
+        KeyMapCase{"SecondPadAIsNotFirstPads", 0, 0, JoyKey(1, kJoyButtonA), kKeyFire1, 0, 0},
+        KeyMapCase{"KeyboardOnlyIgnoresPads", 0, 0, JoyKey(0, kJoyButtonA), kKeyFire1, -1, 0},
+        KeyMapCase{"OtherNegativePlayer", 0, 0, kKeyCodeUp, kKeyUp, -2, 0},
+        KeyMapCase{"UnlistedKey", 0, 0, kKeyCodeUp, 7, 0, 0},
+        KeyMapCase{"ConsoleTildeIsNotPause", 1, 0, kKeyCodeGrave, kKeyPause, 0, 0},
+        KeyMapCase{"ConsoleEscapePause", 1, 0, kKeyCodeEscape, kKeyPause, 0, 1},
+        KeyMapCase{"ConsoleStartPause", 1, 0, JoyKey(0, kJoyButtonStart), kKeyPause, 0, 1},
+        KeyMapCase{"ConsoleStartIsNotBack", 1, 0, JoyKey(0, kJoyButtonStart), kKeyBack, 0, 0},
+        KeyMapCase{"ConsoleKeyboardOnlyPause", 1, 0, kKeyCodeEscape, kKeyPause, -1, 0},
+        KeyMapCase{"UnknownProfileNoPause", 2, 0, kKeyCodeEscape, kKeyPause, 0, 0},
+        KeyMapCase{"ICadeLeavesLettersOut", 0, 1, 'W', kKeyUp, 0, 0},
+        KeyMapCase{"ICadeArrowsStay", 0, 1, kKeyCodeUp, kKeyUp, 0, 1},
+        KeyMapCase{"ICadeBackNever", 0, 1, kKeyCodeEscape, kKeyBack, 0, 0},
+        KeyMapCase{"ICadeEscapePause", 0, 1, kKeyCodeEscape, kKeyPause, 0, 1},
+        KeyMapCase{"ICadeSpaceFire1", 0, 1, kKeyCodeSpace, kKeyFire1, 0, 1}),
     [](const ::testing::TestParamInfo<KeyMapCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ControlsTest, ICadeLettersPressAndReleaseVirtualKeys) {
@@ -138,42 +141,42 @@ TEST_F(ControlsTest, SwitchingICadeOnDropsQueuedCharacters) {
 TEST_F(ControlsTest, TheKeyLatchReleasesOnlyWhenEveryControlIsUp) {
     app->m_mode = 0;
     app->m_keyLatch = 1;
-    KeyDown(kKeyZ);
-    KeyDown(kCodeUp);
+    KeyDown('Z');
+    KeyDown(kKeyCodeUp);
     Frame();
     EXPECT_EQ(app->m_keyLatch, 1);
-    KeyUp(kKeyZ);
+    KeyUp('Z');
     Frame();
     EXPECT_EQ(app->m_keyLatch, 1);
-    KeyUp(kCodeUp);
+    KeyUp(kKeyCodeUp);
     Frame();
     EXPECT_EQ(app->m_keyLatch, 0);
 }
 
 TEST_F(ControlsTest, FunctionKeysToggleDebugAndTheHud) {
     app->m_mode = 0;
-    KeyDown(kCodeF1);
-    KeyDown(kCodeF2);
+    KeyDown(kKeyCodeF1);
+    KeyDown(kKeyCodeF2);
     Frame();
     EXPECT_EQ(DebugMode, 1);
     EXPECT_EQ(app->m_hideHud, 1);
     Frame();
     EXPECT_EQ(DebugMode, 1) << "a held key toggles once";
-    KeyUp(kCodeF1);
-    KeyUp(kCodeF2);
-    KeyDown(kCodeF2);
+    KeyUp(kKeyCodeF1);
+    KeyUp(kKeyCodeF2);
+    KeyDown(kKeyCodeF2);
     Frame();
     EXPECT_EQ(app->m_hideHud, 0);
 }
 
 TEST_F(ControlsTest, PauseKeyOpensThePauseMenuOnce) {
     StartGame(2);
-    KeyDown(kCodeEscape);
+    KeyDown(kKeyCodeEscape);
     Frame();
     EXPECT_EQ(app->m_paused, 1);
     EXPECT_EQ(app->m_pauseState, 1);
     EXPECT_EQ(app->m_keyLatch, 1);
-    EXPECT_EQ(CountPlayed(kSfxPause), 1);
+    EXPECT_EQ(CountPlayed(kSfxConfirm), 1);
     const float timer = Player(kPlTimer);
     Frames(5);
     EXPECT_EQ(Player(kPlTimer), timer) << "play stops while paused";
@@ -194,7 +197,7 @@ TEST_F(ControlsDeathTest, F4EndsTheProgramNormally) {
     EXPECT_EXIT(
         {
             StartGame(2);
-            KeyDown(kCodeF4);
+            KeyDown(kKeyCodeF4);
             Frame();
         },
         ::testing::ExitedWithCode(0), "");

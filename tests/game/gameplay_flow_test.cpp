@@ -144,12 +144,12 @@ TEST_F(FlowTest, GameOverReturnsToTheMenuAfterNinetyFrames) {
     ASSERT_EQ(app->m_timeUp, 1);
     EXPECT_EQ(app->m_overStep, 1);
     int frames = 1;
-    while (app->m_mode == 10 && frames < 200) {
+    while (app->m_mode == kModePlaying && frames < 200) {
         Frame();
         ++frames;
     }
     EXPECT_EQ(frames, 90);
-    EXPECT_EQ(app->m_mode, 2);
+    EXPECT_EQ(app->m_mode, kModeToMenu);
     EXPECT_EQ(app->m_overStep, 73) << "75, then one fading step in the same frame";
     EXPECT_EQ(app->m_keyLatch, 1) << "the overlay swallows input";
 }

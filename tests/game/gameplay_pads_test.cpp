@@ -11,7 +11,6 @@ namespace {
 
 using recorded::Action;
 
-constexpr int kModeMenu = 1, kModePlaying = 10, kModeStart = 11;
 constexpr int kIntroFrames = 32;      // the menu has slid in after these
 constexpr int kSlideFrames = 30;      // the options box has slid in after these
 constexpr int kLineLeftStick = 4;     // the options box's left thumbstick line on the desktop

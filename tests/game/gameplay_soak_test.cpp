@@ -28,7 +28,7 @@ TEST_P(SoakTest, RandomPlayKeepsTheBoardAndHeapSound) {
     const int difficulty = GetParam();
     std::mt19937 rng(1000 + difficulty);
     app->m_difficulty = difficulty;
-    app->m_mode = 11;
+    app->m_mode = kModeStart;
     bool mouseDown = false;
     int gamesEnded = 0;
     int clears = 0;
@@ -60,14 +60,14 @@ TEST_P(SoakTest, RandomPlayKeepsTheBoardAndHeapSound) {
 
         ASSERT_STREQ(gc_check_heap(), "") << "frame " << frame;
         if (modeBefore == 11) {
-            ASSERT_EQ(app->m_mode, 10);
+            ASSERT_EQ(app->m_mode, kModePlaying);
             if (Player(kPlTimer) > kTimerCap) Player(kPlTimer) = kTimerCap;
             holes = HoleSet();
             quota = Player(kPlQuota);
             cleared = Player(kPlCleared);
             continue;
         }
-        if (played && app->m_mode == 10) {
+        if (played && app->m_mode == kModePlaying) {
             std::set<std::pair<int, int>> now = HoleSet();
             if (Player(kPlQuota) != quota) {
                 // A new board was dealt: it starts whole.
@@ -92,11 +92,11 @@ TEST_P(SoakTest, RandomPlayKeepsTheBoardAndHeapSound) {
             ASSERT_EQ(app->m_hiscores[10 * (difficulty - 1) + 30], app->m_score);
             ++gamesEnded;
         }
-        if (app->m_mode == 1) {
+        if (app->m_mode == kModeMenu) {
             // Confirm the same difficulty again, as the menu's wheel does.
             ReleaseAll();
             mouseDown = false;
-            app->m_mode = 11;
+            app->m_mode = kModeStart;
         }
     }
     EXPECT_GE(gamesEnded, 2) << "games ran from the start to game over and back";

@@ -16,6 +16,7 @@
 
 #include "game/draw_list.h"
 #include "game/shell.h"
+#include "host/files.h"
 #include "support/game_fixture.h"
 
 // One line of drawn text: its y and its characters (spaces draw nothing, so they are absent).
@@ -44,19 +45,17 @@ class ShellFixture : public GameFixture {
         std::filesystem::remove_all(dir);
     }
 
-    static constexpr char kStateFile[] = ".tarnstate";
-
-    bool StateSaved() const { return std::filesystem::exists(dir / kStateFile); }
+    bool StateSaved() const { return std::filesystem::exists(dir / OX_STATE_FILE_NAME); }
 
     std::string SavedState() const {
-        std::ifstream in(dir / kStateFile, std::ios::binary);
+        std::ifstream in(dir / OX_STATE_FILE_NAME, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
     }
 
     void WriteState(const std::string& text) const {
-        std::ofstream out(dir / kStateFile, std::ios::binary | std::ios::trunc);
+        std::ofstream out(dir / OX_STATE_FILE_NAME, std::ios::binary | std::ios::trunc);
         out << text;
     }
 

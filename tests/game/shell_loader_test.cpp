@@ -3,6 +3,7 @@
 // a data folder with files missing, and suspending and resuming.
 #include "shell_fixture.h"
 
+#include "framework/angle.h"
 #include "framework/graphics.h"
 
 namespace {
@@ -14,11 +15,12 @@ struct HostDirs : OxGlfwGame {
 
 constexpr int kMaxLoadFrames = 100;
 constexpr int kFullLoadFrames = 14;
-constexpr int kModeMenu = 1, kModePlaying = 10;
 
 // Every image slot the loader fills, and every effect it loads.
-const int kLoadedSlots[] = {1, 2, 80, 81, 85, 86, 90, 93, 94, 95, 96, 97, 98, 99};
-const int kLoadedSounds[] = {1, 2, 3, 4, 5, 6, 7, 8, 95, 96, 98, 99};
+const int kLoadedSlots[] = {kImgTiles, kImgShards, kImgBadges, kImgBlank, kImgCircle, kImgLight, kImgFont,
+                            kImgMakerLogo, kImgDpad, kImgButtons, kImgParts, kImgIcons, kImgLogo, kImgMenu};
+const int kLoadedSounds[] = {kSfxPush, kSfxClearFirst, 3, 4, 5, 6, kSfxClearLast, kSfxTimeUp, kSfxBoardDone, kSfxJingle,
+                             kSfxConfirm, kSfxMove};
 
 class LoaderTest : public ShellFixture {
  protected:
@@ -47,7 +49,7 @@ class LoaderTest : public ShellFixture {
         while (app->m_loadStep > 0 && n < kMaxLoadFrames) {
             Frame();
             ++n;
-            jingles += CountPlayed(kSfxMenuReturn);
+            jingles += CountPlayed(kSfxJingle);
             EXPECT_TRUE(Drew("Loading...")) << "frame " << n;
         }
         return n;
@@ -111,7 +113,7 @@ TEST_F(LoaderTest, StartUpSoundPlaysOnceOnTheFourthFrame) {
     Boot(640, 480);
     for (int frame = 1; frame <= kFullLoadFrames; ++frame) {
         Frame();
-        EXPECT_EQ(CountPlayed(kSfxMenuReturn), frame == 4 ? 1 : 0) << "frame " << frame;
+        EXPECT_EQ(CountPlayed(kSfxJingle), frame == 4 ? 1 : 0) << "frame " << frame;
     }
     EXPECT_EQ(app->m_jinglePlayed, 1);
 }
@@ -157,7 +159,7 @@ TEST_F(LoaderTest, LoadingScreenSpinsThreeRings) {
     Frame();
     const float* next = Records(kDrawOval)[0];
     const float a1 = std::atan2(next[kDrX] - cx, cy - next[kDrY]);
-    EXPECT_NEAR((a1 - a0) * 180 / 3.14159265f, 3, 0.01f);
+    EXPECT_NEAR((a1 - a0) / kDegToRad, 3, 0.01f);
     ASSERT_EQ(Records(kImgMakerLogo).size(), 1u);
     EXPECT_EQ(Records(kImgMakerLogo)[0][kDrA], 2) << "the logo at double size";
 }
@@ -188,7 +190,7 @@ TEST_F(LoaderTest, MissingFilesLeaveSlotsEmptyAndLoadingGoesOn) {
         EXPECT_GT(app->m_imgInfo[3 * slot], 0) << "the sizes are recorded all the same";
     }
     EXPECT_NE(app->m_sounds[kSfxMove], nullptr);
-    EXPECT_EQ(app->m_sounds[kSfxMenuReturn], nullptr);
+    EXPECT_EQ(app->m_sounds[kSfxJingle], nullptr);
     EXPECT_EQ(jingles, 0);
 
     // The menu runs on without the pictures.

@@ -2,13 +2,11 @@
 // to the screen, tapping wheel items, focus and confirm, the credits page, and quitting.
 #include "shell_fixture.h"
 
+#include "framework/angle.h"
+
 namespace {
 
-constexpr int kKeyCodeDown = 40, kKeyCodeUp = 38, kKeyCodeLeft = 37, kKeyCodeRight = 39;
-constexpr int kKeyCodeEnter = 13;
-constexpr int kModeMenu = 1, kModeQuitPrompt = 4, kModeStart = 11;
 constexpr int kIntroFrames = 32;  // the menu has slid in after these
-constexpr float kDegToRad = 0.017453292519943295f;
 
 class MenuTest : public ShellFixture {
  protected:
@@ -129,7 +127,7 @@ TEST_F(MenuTest, TapSelectsAnItemAndTappingTheSelectedOneStarts) {
     EXPECT_EQ(app->m_difficulty, 1);
     EXPECT_EQ(app->m_controlScheme, 2) << "started by pointer";
     Frame();
-    EXPECT_EQ(app->m_mode, 10) << "the game has begun";
+    EXPECT_EQ(app->m_mode, kModePlaying) << "the game has begun";
 }
 
 TEST_F(MenuTest, TapsWaitForTheWheelToSettle) {
@@ -247,12 +245,11 @@ TEST_F(MenuTest, ConsoleAsksBeforeQuitting) {
 
 TEST_F(MenuTest, QuitPromptEndsOnTheSecondButtonEvenWithFire) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    constexpr int kKeyCodeX = 88;  // the second fire button
     app->m_mode = kModeQuitPrompt;
     EXPECT_EXIT(
         {
             KeyDown(kKeyCodeEnter);
-            KeyDown(kKeyCodeX);
+            KeyDown('X');
             Frame();
         },
         testing::ExitedWithCode(0), "");

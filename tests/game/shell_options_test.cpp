@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kKeyCodeEnter = 13, kKeyCodeUp = 38, kKeyCodeDown = 40, kKeyCodeN = 78;
-constexpr int kModeMenu = 1, kModePlaying = 10;
 constexpr int kSlideFrames = 30;
 constexpr float kLineTapX = 200;
 constexpr float kGearX = 100, kGearY = 60;  // the back gear once the box is in
@@ -182,7 +180,7 @@ TEST_F(OptionsTest, ClosingAlwaysSaves) {
         bool tap;
     };
     for (Case c : {Case{"back gear", true}, Case{"pause key", false}}) {
-        std::filesystem::remove(dir / kStateFile);
+        std::filesystem::remove(dir / OX_STATE_FILE_NAME);
         OpenBox();
         if (c.tap) {
             Tap(kGearX, kGearY);
@@ -335,12 +333,12 @@ TEST_F(PauseTest, ConsoleOverscanSlider) {
     for (const Step& s : steps) {
         // The margin moves the screen: a device pixel lies overscan further right and down.
         if (s.tap) Tap(barX + overscan, barY + overscan * 480 / 640);
-        else Press(kKeyCodeN);
+        else Press('N');
         EXPECT_EQ(app->m_options[kOptOverscan], s.setting);
         EXPECT_EQ(overscan, s.setting);
     }
     app->m_options[kOptOverscan] = 90;
-    Press(kKeyCodeN);
+    Press('N');
     EXPECT_EQ(app->m_options[kOptOverscan], 96);
     isOuya = 0;
     overscan = 0;
@@ -376,7 +374,7 @@ TEST_F(SuspendTest, InTheMenuNothingPauses) {
     EXPECT_TRUE(StateSaved());
     EXPECT_EQ(iCadeControls, 0);
     EXPECT_EQ(app->m_vkeys[0], 0);
-    std::filesystem::remove(dir / kStateFile);
+    std::filesystem::remove(dir / OX_STATE_FILE_NAME);
     host->ResumeGame();
     EXPECT_EQ(app->m_paused, 0);
     EXPECT_FALSE(StateSaved()) << "resuming does not save";

@@ -188,7 +188,7 @@ TEST_F(StorageTest, MissingOrTruncatedStateKeepsDefaults) {
         ClearAll();
         app->m_options[5] = 1;
         app->m_hiscores[0] = 42;
-        if (c.text.empty()) std::filesystem::remove(dir / kStateFile);
+        if (c.text.empty()) std::filesystem::remove(dir / OX_STATE_FILE_NAME);
         else WriteState(c.text);
         EXPECT_EQ(Load(), c.printed) << c.what;
         EXPECT_EQ(app->m_options[5], 1) << c.what;

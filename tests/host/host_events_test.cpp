@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/host_game.h"
+#include "host/keys.h"
 
 namespace {
 
@@ -168,21 +169,28 @@ TEST(HostKeys, TranslationTable) {
     int glfw;
     int key;
   } cases[] = {
-      {GLFW_KEY_A, 65},          {GLFW_KEY_Z, 90},           {GLFW_KEY_0, 48},
-      {GLFW_KEY_9, 57},          {GLFW_KEY_SPACE, 32},       {GLFW_KEY_APOSTROPHE, 222},
-      {GLFW_KEY_COMMA, 188},     {GLFW_KEY_MINUS, 189},      {GLFW_KEY_PERIOD, 190},
-      {GLFW_KEY_SLASH, 191},     {GLFW_KEY_SEMICOLON, 186},  {GLFW_KEY_EQUAL, 187},
-      {GLFW_KEY_LEFT_BRACKET, 219}, {GLFW_KEY_BACKSLASH, 220}, {GLFW_KEY_RIGHT_BRACKET, 221},
-      {GLFW_KEY_GRAVE_ACCENT, 192}, {GLFW_KEY_ESCAPE, 27},   {GLFW_KEY_ENTER, 13},
-      {GLFW_KEY_TAB, 9},         {GLFW_KEY_BACKSPACE, 8},    {GLFW_KEY_INSERT, 45},
-      {GLFW_KEY_DELETE, 46},     {GLFW_KEY_RIGHT, 39},       {GLFW_KEY_LEFT, 37},
-      {GLFW_KEY_DOWN, 40},       {GLFW_KEY_UP, 38},          {GLFW_KEY_PAGE_UP, 33},
-      {GLFW_KEY_PAGE_DOWN, 34},  {GLFW_KEY_HOME, 36},        {GLFW_KEY_END, 35},
-      {GLFW_KEY_F1, 112},        {GLFW_KEY_F12, 123},        {GLFW_KEY_KP_0, 96},
-      {GLFW_KEY_KP_9, 105},      {GLFW_KEY_KP_DECIMAL, 110}, {GLFW_KEY_KP_DIVIDE, 111},
-      {GLFW_KEY_KP_MULTIPLY, 106}, {GLFW_KEY_KP_SUBTRACT, 109}, {GLFW_KEY_KP_ADD, 107},
-      {GLFW_KEY_LEFT_SHIFT, 16}, {GLFW_KEY_RIGHT_SHIFT, 16},  {GLFW_KEY_LEFT_CONTROL, 17},
-      {GLFW_KEY_RIGHT_CONTROL, 17},
+      {GLFW_KEY_A, 'A'}, {GLFW_KEY_Z, 'Z'},
+      {GLFW_KEY_0, '0'}, {GLFW_KEY_9, '9'},
+      {GLFW_KEY_SPACE, kKeyCodeSpace}, {GLFW_KEY_APOSTROPHE, kKeyCodeApostrophe},
+      {GLFW_KEY_COMMA, kKeyCodeComma}, {GLFW_KEY_MINUS, kKeyCodeMinus},
+      {GLFW_KEY_PERIOD, kKeyCodePeriod}, {GLFW_KEY_SLASH, kKeyCodeSlash},
+      {GLFW_KEY_SEMICOLON, kKeyCodeSemicolon}, {GLFW_KEY_EQUAL, kKeyCodeEquals},
+      {GLFW_KEY_LEFT_BRACKET, kKeyCodeLeftBracket}, {GLFW_KEY_BACKSLASH, kKeyCodeBackslash},
+      {GLFW_KEY_RIGHT_BRACKET, kKeyCodeRightBracket}, {GLFW_KEY_GRAVE_ACCENT, kKeyCodeGrave},
+      {GLFW_KEY_ESCAPE, kKeyCodeEscape}, {GLFW_KEY_ENTER, kKeyCodeEnter},
+      {GLFW_KEY_TAB, kKeyCodeTab}, {GLFW_KEY_BACKSPACE, kKeyCodeBackspace},
+      {GLFW_KEY_INSERT, kKeyCodeInsert}, {GLFW_KEY_DELETE, kKeyCodeDelete},
+      {GLFW_KEY_RIGHT, kKeyCodeRight}, {GLFW_KEY_LEFT, kKeyCodeLeft},
+      {GLFW_KEY_DOWN, kKeyCodeDown}, {GLFW_KEY_UP, kKeyCodeUp},
+      {GLFW_KEY_PAGE_UP, kKeyCodePageUp}, {GLFW_KEY_PAGE_DOWN, kKeyCodePageDown},
+      {GLFW_KEY_HOME, kKeyCodeHome}, {GLFW_KEY_END, kKeyCodeEnd},
+      {GLFW_KEY_F1, kKeyCodeF1}, {GLFW_KEY_F12, kKeyCodeF12},
+      {GLFW_KEY_KP_0, kKeyCodePad0}, {GLFW_KEY_KP_9, kKeyCodePad0 + 9},
+      {GLFW_KEY_KP_DECIMAL, kKeyCodePadDecimal}, {GLFW_KEY_KP_DIVIDE, kKeyCodePadDivide},
+      {GLFW_KEY_KP_MULTIPLY, kKeyCodePadMultiply}, {GLFW_KEY_KP_SUBTRACT, kKeyCodePadSubtract},
+      {GLFW_KEY_KP_ADD, kKeyCodePadAdd}, {GLFW_KEY_LEFT_SHIFT, kKeyCodeShift},
+      {GLFW_KEY_RIGHT_SHIFT, kKeyCodeShift}, {GLFW_KEY_LEFT_CONTROL, kKeyCodeControl},
+      {GLFW_KEY_RIGHT_CONTROL, kKeyCodeControl},
       // Keys the framework ignores, and codes outside the table.
       {GLFW_KEY_F13, 0},         {GLFW_KEY_KP_ENTER, 0},     {GLFW_KEY_KP_EQUAL, 0},
       {GLFW_KEY_LEFT_ALT, 0},    {GLFW_KEY_RIGHT_SUPER, 0},  {GLFW_KEY_CAPS_LOCK, 0},
@@ -251,7 +259,8 @@ TEST_F(HostEvents, TheCloseButtonIsKey432DownAndUpAndNeverClosesTheWindow) {
   host.StartGame();
   Calls();
   EXPECT_FALSE(OxGlfwGame::OnWindowClose());
-  EXPECT_EQ(Calls(), (std::vector<std::string>{"key 1 432", "key 2 432"}));
+  const std::string close = std::to_string(kWindowCloseKey);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"key 1 " + close, "key 2 " + close}));
 }
 
 TEST(HostDate, FillsAsManyFieldsAsFit) {

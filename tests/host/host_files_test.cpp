@@ -224,13 +224,13 @@ TEST_F(InTempDir, StateIsWrittenAsUtf8OneUnitAtATime) {
   for (const Case& c : cases) {
     String state(c.text.data(), static_cast<int>(c.text.size()));
     ASSERT_EQ(host.SaveState(state), OX_SAVE_OK);
-    EXPECT_EQ(ReadFile(".tarnstate"), c.bytes);
+    EXPECT_EQ(ReadFile(OX_STATE_FILE_NAME), c.bytes);
     if (c.text.size() < 2 || c.text[0] < 0xD800 || c.text[0] > 0xDFFF) {
       EXPECT_TRUE(host.LoadState() == state);
     }
   }
   // Nothing but the state file is left behind.
-  EXPECT_EQ(Listing(), std::vector<std::string>{".tarnstate"});
+  EXPECT_EQ(Listing(), std::vector<std::string>{OX_STATE_FILE_NAME});
 }
 
 TEST_F(InTempDir, ASaveThatCannotFinishLeavesTheOldStateWhole) {
@@ -246,23 +246,23 @@ TEST_F(InTempDir, ASaveThatCannotFinishLeavesTheOldStateWhole) {
     std::exit(-host.SaveState(String("a much longer new state")));
   };
   EXPECT_EXIT(saveOnAFullDisk(), ::testing::ExitedWithCode(-OX_SAVE_SHORT_WRITE), "");
-  EXPECT_EQ(ReadFile(".tarnstate"), "old state");
-  EXPECT_EQ(Listing(), std::vector<std::string>{".tarnstate"});
+  EXPECT_EQ(ReadFile(OX_STATE_FILE_NAME), "old state");
+  EXPECT_EQ(Listing(), std::vector<std::string>{OX_STATE_FILE_NAME});
 
   // A state path that cannot be replaced.
-  ASSERT_EQ(rename(".tarnstate", "kept"), 0);
-  ASSERT_EQ(mkdir(".tarnstate", 0755), 0);
+  ASSERT_EQ(rename(OX_STATE_FILE_NAME, "kept"), 0);
+  ASSERT_EQ(mkdir(OX_STATE_FILE_NAME, 0755), 0);
   EXPECT_EQ(host.SaveState(String("new")), OX_SAVE_CANNOT_CREATE);
-  EXPECT_EQ(Listing(), (std::vector<std::string>{".tarnstate", "kept"}));
+  EXPECT_EQ(Listing(), (std::vector<std::string>{OX_STATE_FILE_NAME, "kept"}));
 }
 
 TEST_F(InTempDir, ASaveKeepsThePermissionsOfTheFileItReplaces) {
   OxGame host;
   ASSERT_EQ(host.SaveState(String("one")), OX_SAVE_OK);
-  ASSERT_EQ(chmod(".tarnstate", 0600), 0);
+  ASSERT_EQ(chmod(OX_STATE_FILE_NAME, 0600), 0);
   ASSERT_EQ(host.SaveState(String("two")), OX_SAVE_OK);
   struct stat st;
-  ASSERT_EQ(stat(".tarnstate", &st), 0);
+  ASSERT_EQ(stat(OX_STATE_FILE_NAME, &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
@@ -280,14 +280,14 @@ TEST_F(InTempDir, KillingAProcessThatSavesNeverLeavesAPartialState) {
       _exit(127);
     }
     // Let it save at least once, then kill it somewhere in the middle of its work.
-    while (!Exists(".tarnstate")) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    while (!Exists(OX_STATE_FILE_NAME)) std::this_thread::sleep_for(std::chrono::microseconds(200));
     std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
     kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself";
 
-    std::string state = ReadFile(".tarnstate");
+    std::string state = ReadFile(OX_STATE_FILE_NAME);
     ASSERT_EQ(state.size(), static_cast<size_t>(OX_STATE_SAVER_SIZE)) << "round " << round;
     EXPECT_TRUE(state == std::string(OX_STATE_SAVER_SIZE, 'a') ||
                 state == std::string(OX_STATE_SAVER_SIZE, 'b'))
@@ -295,18 +295,26 @@ TEST_F(InTempDir, KillingAProcessThatSavesNeverLeavesAPartialState) {
   }
 }
 
+namespace {
+// The name a save of process `pid` writes first.
+std::string TempOf(const std::string& pid) {
+  return std::string(OX_STATE_FILE_NAME) + "." + pid + OX_STATE_TEMP_SUFFIX;
+}
+}  // namespace
+
 // Saves killed mid-write leave ".tarnstate.<pid>.tmp" behind. The next start of the program removes
 // those whose process is gone, and keeps a running process's file and every other name.
 TEST_F(InTempDir, StartUpRemovesTheLeftoversOfKilledSavesOnly) {
   const std::string saver = std::string(QR_TEST_BIN_DIR) + "/host_state_saver_prog";
   auto temps = [this] {
+    const std::string prefix = std::string(OX_STATE_FILE_NAME) + ".";
     std::vector<std::string> found;
     for (const std::string& name : Listing()) {
-      if (name.size() > 15 && name.compare(0, 11, ".tarnstate.") == 0) found.push_back(name);
+      if (name.size() > TempOf("").size() && name.compare(0, prefix.size(), prefix) == 0) found.push_back(name);
     }
     return found;
   };
-  WriteFile(".tarnstate", "the last whole state");
+  WriteFile(OX_STATE_FILE_NAME, "the last whole state");
   // Savers killed while their private file exists, as the kill test's savers sometimes are.
   for (int round = 0; round < 50 && temps().size() < 2; ++round) {
     pid_t pid = fork();
@@ -315,7 +323,7 @@ TEST_F(InTempDir, StartUpRemovesTheLeftoversOfKilledSavesOnly) {
       execl(saver.c_str(), saver.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
-    const std::string temp = ".tarnstate." + std::to_string(pid) + ".tmp";
+    const std::string temp = TempOf(std::to_string(pid));
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!Exists(temp) && std::chrono::steady_clock::now() < until) {
       std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -333,9 +341,9 @@ TEST_F(InTempDir, StartUpRemovesTheLeftoversOfKilledSavesOnly) {
     pause();
     _exit(0);
   }
-  const std::string liveTemp = ".tarnstate." + std::to_string(live) + ".tmp";
-  const std::vector<std::string> others = {liveTemp, ".tarnstate.0123.tmp", ".tarnstate.12x.tmp",
-                                           ".tarnstate..tmp", "other.99999.tmp",
+  const std::string liveTemp = TempOf(std::to_string(live));
+  const std::vector<std::string> others = {liveTemp, TempOf("0123"), TempOf("12x"), TempOf(""),
+                                           "other.99999.tmp",
                                            killed[0] + ".keep"};
   for (const std::string& name : others) WriteFile(name, "half a state");
 
@@ -347,7 +355,7 @@ TEST_F(InTempDir, StartUpRemovesTheLeftoversOfKilledSavesOnly) {
 
   for (const std::string& name : killed) EXPECT_FALSE(Exists(name)) << name << " was left";
   for (const std::string& name : others) EXPECT_TRUE(Exists(name)) << name << " was removed";
-  EXPECT_TRUE(Exists(".tarnstate"));
+  EXPECT_TRUE(Exists(OX_STATE_FILE_NAME));
 }
 
 // A copy of the program, started through a symbolic link from a third directory, finds its data
@@ -368,9 +376,9 @@ TEST_F(InTempDir, AProgramStartedFromElsewhereFindsItsDataAndSavesWhereItRuns) {
   ASSERT_NE(fgets(line, sizeof line, out), nullptr);
   EXPECT_EQ(pclose(out), 0);
   EXPECT_EQ(std::string(line), "found \xE2\x82\xAC\n");
-  EXPECT_EQ(ReadFile("work/.tarnstate"), OX_PROBE_STATE);
-  EXPECT_FALSE(Exists("app/.tarnstate"));
-  EXPECT_FALSE(Exists("links/.tarnstate"));
+  EXPECT_EQ(ReadFile(std::string("work/") + OX_STATE_FILE_NAME), OX_PROBE_STATE);
+  EXPECT_FALSE(Exists(std::string("app/") + OX_STATE_FILE_NAME));
+  EXPECT_FALSE(Exists(std::string("links/") + OX_STATE_FILE_NAME));
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMaxLoadFrames = 100;
-constexpr int kModeMenu = 1, kModeStart = 11;
 constexpr int kMostFramesPerDifficulty = 20000;
 constexpr int kTimerCap = 300;  // keeps games short
 // Cursor keys and the push keys (no pause: a pause menu could leave the game without a game over).
@@ -39,12 +38,12 @@ const Damaged kDamaged[] = {
     {"sfx/003.wav", Damage::Empty, -1, 3},
     {"sfx/004.wav", Damage::Garbage, -1, 4},
     {"sfx/008.wav", Damage::Missing, -1, kSfxTimeUp},
-    {"sfx/096.wav", Damage::HugeHeader, -1, kSfxMenuReturn},
+    {"sfx/096.wav", Damage::HugeHeader, -1, kSfxJingle},
     {"sfx/Didiziroze_Razudud.ogg", Damage::Garbage, -1, -1},
 };
 // Slots and sounds that stay whole.
-const int kWholeSlots[] = {kImgLogo, kImgButtons, kImgIconSet, kImgShards, kImgLight};
-const int kWholeSounds[] = {kSfxPush, 5, 6, 7, kSfxBoardDone, kSfxPause};
+const int kWholeSlots[] = {kImgLogo, kImgButtons, kImgIcons, kImgShards, kImgLight};
+const int kWholeSounds[] = {kSfxPush, 5, 6, 7, kSfxBoardDone, kSfxConfirm};
 
 std::string Garbage(size_t size, unsigned seed) {
   std::mt19937 random(seed);

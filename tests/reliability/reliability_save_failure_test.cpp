@@ -23,7 +23,6 @@ namespace {
 using reltest::StartedGame;
 using reltest::ReadFile;
 
-constexpr char kState[] = ".tarnstate";
 // The small disk: room for a state and little else.
 constexpr char kDiskOptions[] = "size=64k";
 constexpr int kDifficulty = 1;
@@ -54,7 +53,7 @@ class SaveFailure : public ::testing::Test {
     app->m_difficulty = kDifficulty;
     app->m_score = kOldScore;
     app->p_LoadMenu();  // a finished game, saved on the small disk
-    old = ReadFile(kState);
+    old = ReadFile(OX_STATE_FILE_NAME);
     ASSERT_FALSE(old.empty());
   }
 
@@ -92,8 +91,8 @@ TEST_F(SaveFailure, AFullDiskKeepsTheOldStateAndTheGameRunsOn) {
 
   EXPECT_LT(ox_app_SaveState(String("a new state that does not fit")), 0);
   PlayOnAndSuspend();
-  EXPECT_EQ(ReadFile(kState), old);
-  EXPECT_EQ(reltest::Listing(dir.Path()), (std::vector<std::string>{kState, "filler"}));
+  EXPECT_EQ(ReadFile(OX_STATE_FILE_NAME), old);
+  EXPECT_EQ(reltest::Listing(dir.Path()), (std::vector<std::string>{OX_STATE_FILE_NAME, "filler"}));
   EXPECT_EQ(app->m_hiscores[kNewestEasy], kNewScore) << "the game keeps what it recorded";
 
   // Room again: the next save writes what the game kept.
@@ -108,8 +107,8 @@ TEST_F(SaveFailure, AReadOnlyDirectoryKeepsTheOldStateAndTheGameRunsOn) {
   ASSERT_EQ(mount(nullptr, dir.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << std::strerror(errno);
   EXPECT_EQ(ox_app_SaveState(String("new")), OX_SAVE_CANNOT_CREATE);
   PlayOnAndSuspend();
-  EXPECT_EQ(ReadFile(kState), old);
-  EXPECT_EQ(reltest::Listing(dir.Path()), std::vector<std::string>{kState});
+  EXPECT_EQ(ReadFile(OX_STATE_FILE_NAME), old);
+  EXPECT_EQ(reltest::Listing(dir.Path()), std::vector<std::string>{OX_STATE_FILE_NAME});
   EXPECT_EQ(app->m_hiscores[kNewestEasy], kNewScore);
 
   ASSERT_EQ(mount(nullptr, dir.Path().c_str(), nullptr, MS_REMOUNT, kDiskOptions), 0) << std::strerror(errno);

@@ -17,12 +17,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kDefaultSeconds = 120;
 constexpr char kSecondsVariable[] = "QR_SOAK_SECONDS";
-constexpr int kModeMenu = 1, kModePlaying = 10, kModeStart = 11;
 constexpr int kMaxLoadFrames = 100;
 constexpr int kTimerCap = 600;          // games of ten seconds or so
 constexpr int kMostFramesPerGame = 20000;
-const int kPlayKeys[] = {37, 38, 39, 40, 90, 88, 32};
-constexpr int kPauseKey = 27;
+const int kPlayKeys[] = {kKeyCodeLeft, kKeyCodeUp, kKeyCodeRight, kKeyCodeDown, 'Z', 'X', kKeyCodeSpace};
+constexpr int kPauseKey = kKeyCodeEscape;
 constexpr int kPauseEvery = 700, kPauseFrames = 90;    // frames of play between pauses, and paused
 constexpr int kSuspendEvery = 450;
 constexpr int kMenuFrames = 60;                       // idle on the menu between games

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "game/my_app.h"
+#include "host/files.h"
 #include "support/rel_game.h"
 
 namespace {
@@ -24,8 +25,6 @@ constexpr int kRounds = 1000;
 // The kill comes this long after the saving process starts, at most; a save takes about as long.
 constexpr int kMostDelayMicros = 4000;
 constexpr int kDifficulty = 2;
-constexpr char kState[] = ".tarnstate";
-constexpr char kTempSuffix[] = ".tmp";
 // Memory-backed when the machine has it: a process's death, not the disk, is under test, and each
 // round's check saves again.
 constexpr char kMemoryDisk[] = "/dev/shm";
@@ -34,8 +33,9 @@ constexpr char kMemoryDisk[] = "/dev/shm";
 int RemoveUnfinishedSaves(const std::string& dir) {
   int removed = 0;
   for (const std::string& name : reltest::Listing(dir)) {
-    if (name != kState && name.size() > sizeof kTempSuffix &&
-        name.compare(name.size() - (sizeof kTempSuffix - 1), std::string::npos, kTempSuffix) == 0) {
+    if (name != OX_STATE_FILE_NAME && name.size() > sizeof OX_STATE_TEMP_SUFFIX &&
+        name.compare(name.size() - (sizeof OX_STATE_TEMP_SUFFIX - 1), std::string::npos,
+                     OX_STATE_TEMP_SUFFIX) == 0) {
       unlink(name.c_str());
       ++removed;
     }
@@ -49,7 +49,7 @@ TEST(StateKill, AKilledSaveLeavesTheOldOrTheNewStateWhole) {
   app->m_difficulty = kDifficulty;
   app->m_score = 1;
   app->p_LoadMenu();  // the first finished game: the state the kills start from
-  std::string previous = ReadFile(kState);
+  std::string previous = ReadFile(OX_STATE_FILE_NAME);
   ASSERT_EQ(ReloadAndSave(app), previous);
 
   std::mt19937 random(20261210);
@@ -71,8 +71,8 @@ TEST(StateKill, AKilledSaveLeavesTheOldOrTheNewStateWhole) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round << ": the saving game stopped by itself";
 
-    ASSERT_TRUE(reltest::Exists(kState)) << "round " << round << ": the state is missing";
-    const std::string state = ReadFile(kState);
+    ASSERT_TRUE(reltest::Exists(OX_STATE_FILE_NAME)) << "round " << round << ": the state is missing";
+    const std::string state = ReadFile(OX_STATE_FILE_NAME);
     ASSERT_FALSE(state.empty()) << "round " << round;
     ASSERT_EQ(ReloadAndSave(app), state) << "round " << round << ": the state is not a whole saved state";
     if (state != previous) ++changed;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <string>
 
+#include "game/glyph_spacing.h"
+
 using namespace datatest;
 
 namespace {
@@ -19,16 +21,6 @@ constexpr int kAdvance = 7;
 constexpr int kSlotLeft = 3;    // units from the cell's left edge to the start of every slot
 constexpr int kNumberRoom = 6;  // digits and the space: one unit clear on the right
 constexpr int kFirstText = 1, kLastText = 94;  // frames of the characters 33..126
-
-int spacing(char c) {
-    switch (c) {
-        case 'w': case 'm': return 2;
-        case 'W': case 'M': return 1;
-        case 'i': case 'f': case 'l': return -3;
-        case 'j': case 's': case 'k': case 'r': case 'z': case 't': case 'n': return -1;
-        default: return 0;
-    }
-}
 
 // Columns of a frame holding any visible pixel; {cell, -1} when none does.
 std::pair<int, int> inkColumns(const Picture& p, const Frame& f) {
@@ -63,7 +55,7 @@ TEST_P(GlyphRun, EveryGlyphInksOnlyItsOwnSlot) {
     for (int f = kFirstText; f <= kLastText; ++f) {
         const char c = char(f + 32);
         const bool number = c >= '0' && c <= '9';
-        const int room = number ? kNumberRoom : kAdvance + spacing(c);
+        const int room = number ? kNumberRoom : kAdvance + GlyphSpacing(c);
         auto [x0, x1] = inkColumns(picture_, frames_[f]);
         ASSERT_LE(x0, x1) << "'" << c << "' has no ink in " << file_;
         EXPECT_GE(x0, kSlotLeft * l) << "'" << c << "' reaches into the glyph before it in " << file_;

@@ -3,6 +3,8 @@
 #include "art.h"
 #include "shapes.h"
 
+#include "game/glyph_spacing.h"
+
 #include <algorithm>
 
 namespace assetgen {
@@ -34,22 +36,11 @@ constexpr float kSmallGamma = 0.6f;   // coverage curve that firms up level-1 st
 const Rgba kShadow = rgb(0, 0, 24, 0.8f);
 const Rgba kRim = rgb(10, 10, 30, 0.9f);
 
-// The text drawer's per-letter advance adjustments, in units.
-float advanceAdjust(int c) {
-    switch (c) {
-        case 'w': case 'm': return 2;
-        case 'W': case 'M': return 1;
-        case 'i': case 'f': case 'l': return -3;
-        case 'j': case 's': case 'k': case 'r': case 'z': case 't': case 'n': return -1;
-        default: return 0;
-    }
-}
-
 // Units of its slot a character's ink may cover, from the slot's left edge. Digits and
 // the space take one unit less than their advance, so right-aligned numbers end clear of
 // the screen edge they are aligned to.
 float inkRoom(int c) {
-    float advance = kAdvance + advanceAdjust(c);
+    float advance = kAdvance + GlyphSpacing(c);
     return (c == ' ' || (c >= '0' && c <= '9')) ? std::min(advance, kNumberRoom) : advance;
 }
 

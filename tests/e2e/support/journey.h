@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "host/files.h"
 #include "support/board.h"
 #include "support/game_process.h"
 #include "support/input.h"
@@ -95,7 +96,7 @@ class Journey : public ::testing::Test {
   // A full board that reads the same for a while: the deal has dropped in and nothing moves.
   std::optional<Board> SettledBoard(const TileReader& tiles, const std::string& stage);
 
-  std::string StatePath() const { return workdir_ + "/.tarnstate"; }
+  std::string StatePath() const { return workdir_ + "/" + OX_STATE_FILE_NAME; }
   // Waits until ".tarnstate" holds a whole state text (the program writes it by renaming a
   // finished file into place); nothing when none appeared in time.
   std::optional<ReadState> WaitForSavedState(Seconds patience = kScreenPatience);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/angle.h"
+
 namespace e2e {
 
 namespace {
@@ -16,7 +18,6 @@ constexpr double kPlayIconRise = 48;     // the play icon's centre above the bot
 constexpr double kWheelLeft = 38, kWheelRise = 64;  // the wheel's centre
 constexpr double kHotAngle = 48;         // the selected item's angle, degrees
 constexpr double kHotRadius = 116 + (45 - 3) * 1.5;  // its radius, bulge included
-constexpr double kDegToRad = 3.14159265358979323846 / 180;
 constexpr double kPauseButton = 16;      // the pause icon's centre, both axes
 constexpr double kResumeX = 64, kResumeY = 196;
 

@@ -14,7 +14,6 @@ constexpr int kFontSlot = 90, kFontGlyphW = 7, kFontGlyphH = 10, kFontFrames = 1
 constexpr int kIconSize = 32, kIconFrames = 16;
 constexpr int kSfxRotation = 24;
 constexpr int kMaxSettleFrames = 200;
-constexpr int kModeStart = 11;
 constexpr float kHoleClearTime = 128, kHoleAge = 10, kHoleDrop = 640;
 
 void startRuntimeOnce(TestHost*& host) {
@@ -32,7 +31,7 @@ int backgroundKind(int x, int y) { return (x + 2 * y) % kTileKinds + 1; }
 
 }  // namespace
 
-const int kFixtureSounds[] = {kSfxPush, 2, 3, 4, 5, 6, 7, kSfxTimeUp, kSfxBoardDone, kSfxMenuReturn, kSfxPause, 99};
+const int kFixtureSounds[] = {kSfxPush, 2, 3, 4, 5, 6, 7, kSfxTimeUp, kSfxBoardDone, kSfxJingle, kSfxConfirm, kSfxMove};
 const int kFixtureSoundCount = sizeof(kFixtureSounds) / sizeof(kFixtureSounds[0]);
 
 TestHost::TestHost() {

@@ -16,6 +16,7 @@
 #include "game/game_init.h"
 #include "game/my_app.h"
 #include "game/shell.h"
+#include "host/files.h"
 #include "host/host_game.h"
 #include "runtime/startup.h"
 
@@ -98,7 +99,7 @@ std::vector<std::string> Listing(const std::string& dir) {
 std::string ReloadAndSave(c_MyApp* app) {
   StartedGame();
   app->p_Save();
-  return ReadFile(".tarnstate");
+  return ReadFile(OX_STATE_FILE_NAME);
 }
 
 }  // namespace reltest

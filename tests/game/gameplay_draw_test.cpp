@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "game/draw_list.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -255,10 +256,9 @@ TEST_F(SoundTest, ResumingATuneNeedsOneToHaveBeenPlayed) {
 
 // A data folder of its own with three effect files, to see which names an effect number reads.
 TEST_F(SoundTest, EffectNumbersNameThreeDigitFiles) {
-    char dir[] = "/tmp/qr-sfx-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string sfx = std::string(dir) + "/data/sfx";
-    ASSERT_EQ(mkdir((std::string(dir) + "/data").c_str(), 0700), 0);
+    const qr_test::TempDir dir("qr-sfx");
+    const std::string sfx = dir / "data/sfx";
+    ASSERT_EQ(mkdir((dir / "data").c_str(), 0700), 0);
     ASSERT_EQ(mkdir(sfx.c_str(), 0700), 0);
     // The smallest valid file: 8-bit mono PCM with four samples.
     const unsigned char wav[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
@@ -270,7 +270,7 @@ TEST_F(SoundTest, EffectNumbersNameThreeDigitFiles) {
         fwrite(wav, 1, sizeof(wav), f);
         fclose(f);
     }
-    host->SetBaseDir(String(dir));
+    host->SetBaseDir(String(dir.Path().c_str()));
     struct Case {
         int n;
         bool loads;
@@ -282,10 +282,6 @@ TEST_F(SoundTest, EffectNumbersNameThreeDigitFiles) {
         EXPECT_EQ(loaded, c.loads) << "effect " << c.n;
     }
     host->SetBaseDir(String(QR_PROGRAM_DIR));
-    for (const char* name : {"007.wav", "042.wav", "123.wav"}) unlink((sfx + "/" + name).c_str());
-    rmdir(sfx.c_str());
-    rmdir((std::string(dir) + "/data").c_str());
-    rmdir(dir);
 }
 
 }  // namespace

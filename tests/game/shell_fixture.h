@@ -3,20 +3,20 @@
 // back the texts a frame drew, and tap the screen.
 #pragma once
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/draw_list.h"
 #include "game/shell.h"
 #include "support/game_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 // One line of drawn text: its y and its characters (spaces draw nothing, so they are absent).
 struct DrawnRow {
@@ -26,39 +26,27 @@ struct DrawnRow {
 
 class ShellFixture : public GameFixture {
  protected:
-    std::filesystem::path oldDir;
+    std::unique_ptr<qr_test::TempWorkDir> work;
     std::filesystem::path dir;
 
     void SetUp() override {
-        oldDir = std::filesystem::current_path();
-        char pattern[] = "/tmp/qr-shell-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        std::filesystem::current_path(dir);
+        work = std::make_unique<qr_test::TempWorkDir>("qr-shell");
+        dir = work->Path();
         GameFixture::SetUp();
     }
 
     void TearDown() override {
         GameFixture::TearDown();
-        std::filesystem::current_path(oldDir);
-        std::filesystem::remove_all(dir);
+        work.reset();
     }
 
     static constexpr char kStateFile[] = ".tarnstate";
 
     bool StateSaved() const { return std::filesystem::exists(dir / kStateFile); }
 
-    std::string SavedState() const {
-        std::ifstream in(dir / kStateFile, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string SavedState() const { return qr_test::ReadFile(dir / kStateFile); }
 
-    void WriteState(const std::string& text) const {
-        std::ofstream out(dir / kStateFile, std::ios::binary | std::ios::trunc);
-        out << text;
-    }
+    void WriteState(const std::string& text) const { qr_test::WriteFile(dir / kStateFile, text); }
 
     static std::vector<std::string> Fields(const std::string& state) {
         std::vector<std::string> fields;

@@ -10,13 +10,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/audio.h"
 #include "host/host_game.h"
+#include "tests/support/temp_dir.h"
 
 namespace audio_test {
 
@@ -70,21 +70,8 @@ inline std::string WriteToneWav(const std::string& path, const Tone& t) {
   return path;
 }
 
-// A private folder for a test's files, removed with everything in it at the end.
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char pattern[] = "/tmp/qr-audio-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    EXPECT_NE(dir, nullptr);
-    path = dir ? dir : "";
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
+// The prefix of the private folders that hold a test's files.
+constexpr char kTempPrefix[] = "qr-audio";
 
 // Polls `done` every few milliseconds until it holds or `limit` seconds pass.
 template <class Pred>

@@ -13,12 +13,14 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/host_game.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -284,9 +286,8 @@ TEST(HostDate, FillsAsManyFieldsAsFit) {
 class OpenUrlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qr_openurl_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
+    temp = std::make_unique<qr_test::TempDir>("qr_openurl");
+    dir = temp->Path();
     log = dir + "/args";
     std::ofstream script(dir + "/xdg-open");
     script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" << log << "'; done\n";
@@ -297,7 +298,7 @@ class OpenUrlTest : public ::testing::Test {
   }
   void TearDown() override {
     setenv("PATH", oldPath.c_str(), 1);
-    std::system(("rm -rf '" + dir + "'").c_str());
+    temp.reset();
   }
   std::string WaitForLog() {
     for (int i = 0; i < 500; ++i) {
@@ -309,6 +310,7 @@ class OpenUrlTest : public ::testing::Test {
     }
     return "";
   }
+  std::unique_ptr<qr_test::TempDir> temp;
   std::string dir, log, oldPath;
 };
 

@@ -13,11 +13,13 @@
 
 #include "game/my_app.h"
 #include "support/rel_game.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 using reltest::StartedGame;
-using reltest::ReadFile;
+using qr_test::ReadFile;
 using reltest::ReloadAndSave;
 
 constexpr int kRounds = 1000;
@@ -26,14 +28,11 @@ constexpr int kMostDelayMicros = 4000;
 constexpr int kDifficulty = 2;
 constexpr char kState[] = ".tarnstate";
 constexpr char kTempSuffix[] = ".tmp";
-// Memory-backed when the machine has it: a process's death, not the disk, is under test, and each
-// round's check saves again.
-constexpr char kMemoryDisk[] = "/dev/shm";
 
 // Removes the private files of saves that were cut short (each killed process leaves its own).
 int RemoveUnfinishedSaves(const std::string& dir) {
   int removed = 0;
-  for (const std::string& name : reltest::Listing(dir)) {
+  for (const std::string& name : qr_test::Listing(dir)) {
     if (name != kState && name.size() > sizeof kTempSuffix &&
         name.compare(name.size() - (sizeof kTempSuffix - 1), std::string::npos, kTempSuffix) == 0) {
       unlink(name.c_str());
@@ -44,7 +43,10 @@ int RemoveUnfinishedSaves(const std::string& dir) {
 }
 
 TEST(StateKill, AKilledSaveLeavesTheOldOrTheNewStateWhole) {
-  reltest::WorkDir dir(reltest::Exists(kMemoryDisk) ? kMemoryDisk : "/tmp");
+  // Memory-backed when the machine has it: a process's death, not the disk, is under test, and
+  // each round's check saves again.
+  qr_test::TempWorkDir dir(reltest::kWorkDirPrefix,
+                           qr_test::Exists(qr_test::kMemoryBase) ? qr_test::kMemoryBase : qr_test::kTempBase);
   c_MyApp* app = StartedGame();
   app->m_difficulty = kDifficulty;
   app->m_score = 1;
@@ -71,7 +73,7 @@ TEST(StateKill, AKilledSaveLeavesTheOldOrTheNewStateWhole) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round << ": the saving game stopped by itself";
 
-    ASSERT_TRUE(reltest::Exists(kState)) << "round " << round << ": the state is missing";
+    ASSERT_TRUE(qr_test::Exists(kState)) << "round " << round << ": the state is missing";
     const std::string state = ReadFile(kState);
     ASSERT_FALSE(state.empty()) << "round " << round;
     ASSERT_EQ(ReloadAndSave(app), state) << "round " << round << ": the state is not a whole saved state";

@@ -1,16 +1,10 @@
-// The reliability tests' game runtime and working directories.
+// The reliability tests' game runtime and the state read back.
 #include "support/rel_game.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <clocale>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "framework/input.h"
 #include "game/game_init.h"
@@ -18,12 +12,11 @@
 #include "game/shell.h"
 #include "host/host_game.h"
 #include "runtime/startup.h"
+#include "tests/support/files.h"
 
 namespace reltest {
 
 namespace {
-
-constexpr char kWorkDirName[] = "/qr-rel-XXXXXX";
 
 // Runs f with standard output sent nowhere.
 template <class F>
@@ -60,45 +53,10 @@ c_MyApp* StartedGame() {
   return app;
 }
 
-WorkDir::WorkDir(const std::string& base) {
-  std::string pattern = base + kWorkDirName;
-  if (!mkdtemp(pattern.data())) std::abort();
-  path_ = pattern;
-  previous_ = std::filesystem::current_path();
-  std::filesystem::current_path(path_);
-}
-
-WorkDir::~WorkDir() {
-  std::filesystem::current_path(previous_);
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-std::vector<std::string> Listing(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string ReloadAndSave(c_MyApp* app) {
   StartedGame();
   app->p_Save();
-  return ReadFile(".tarnstate");
+  return qr_test::ReadFile(".tarnstate");
 }
 
 }  // namespace reltest

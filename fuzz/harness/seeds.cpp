@@ -16,6 +16,7 @@
 #include "game/my_app.h"
 #include "game/shell.h"
 #include "host/files.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ constexpr int kToneHertz = 440;
 // Seed sounds are short: a few hundred sample frames.
 constexpr int kSeedFrames = 400;
 constexpr int kSeedRate = 8000;
+// The plain "fmt " chunk, and the extension size field a longer one carries.
+constexpr uint32_t kPlainFmtSize = 16, kFmtExtraSize = 2;
 constexpr float kVorbisQuality = 0.1f;
 constexpr int kVorbisBlock = 256;
 // A seed image's side in pixels.
@@ -33,14 +36,6 @@ constexpr uint32_t kHugeSide = 20000;
 // A header line longer than the receive buffer.
 constexpr int kOverlongLine = 17000;
 
-void le16(std::string& s, uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8 & 0xFF);
-}
-void le32(std::string& s, uint32_t v) {
-  le16(s, v & 0xFFFF);
-  le16(s, v >> 16);
-}
 void be32(std::string& s, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>(v >> shift & 0xFF);
 }
@@ -52,28 +47,12 @@ struct WavShape {
 };
 
 std::string wav(const WavShape& w) {
-  std::string fmt;
-  le16(fmt, w.code);
-  le16(fmt, w.channels);
-  le32(fmt, kSeedRate);
-  le32(fmt, kSeedRate * w.channels * (w.bits / 8));
-  le16(fmt, w.channels * (w.bits / 8));
-  le16(fmt, w.bits);
-  if (w.fmtExtra) le16(fmt, 0);
-  std::string body = "WAVEfmt ";
-  le32(body, static_cast<uint32_t>(fmt.size()));
-  body += fmt;
-  if (w.listChunk) {
-    body += "LIST";
-    le32(body, 4);
-    body += "INFO";
-  }
-  body += "data";
-  le32(body, w.dataBytes);
-  for (uint32_t i = 0; i < w.dataBytes; ++i) body += static_cast<char>(i * 7);
-  std::string file = "RIFF";
-  le32(file, static_cast<uint32_t>(body.size()));
-  return file + body;
+  const qr_test::WavFormat fmt{w.code, w.channels, kSeedRate, w.bits, kPlainFmtSize + (w.fmtExtra ? kFmtExtraSize : 0)};
+  qr_test::Bytes data;
+  for (uint32_t i = 0; i < w.dataBytes; ++i) data.push_back(static_cast<unsigned char>(i * 7));
+  const qr_test::Bytes list = w.listChunk ? qr_test::Riff().Tag("LIST").U32(4).Tag("INFO").b : qr_test::Bytes();
+  const qr_test::Bytes file = qr_test::WavFile(fmt, data, list);
+  return std::string(file.begin(), file.end());
 }
 
 std::vector<std::string> wav_seeds() {

@@ -12,7 +12,9 @@
 
 #include "host/audio.h"
 #include "host/host_game.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -21,32 +23,12 @@ c_Sound* g_sound;
 
 void MarkTestRoots() { gc_mark_q(g_sound); }
 
-// A 0.2 s, 8-bit mono WAV at 8000 Hz.
+// A 0.2 s, 8-bit mono WAV at 8000 Hz: a square wave.
 void WriteWav(const std::string& path) {
   const int frames = 1600;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  auto u32 = [&](unsigned v) {
-    for (int i = 0; i < 4; ++i) std::fputc(int(v >> (8 * i) & 0xFF), f);
-  };
-  auto u16 = [&](unsigned v) {
-    std::fputc(int(v & 0xFF), f);
-    std::fputc(int(v >> 8), f);
-  };
-  std::fputs("RIFF", f);
-  u32(36 + frames);
-  std::fputs("WAVEfmt ", f);
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(8000);
-  u32(8000);
-  u16(1);
-  u16(8);
-  std::fputs("data", f);
-  u32(frames);
-  for (int i = 0; i < frames; ++i) std::fputc((i / 10) % 2 ? 200 : 56, f);
-  std::fclose(f);
+  qr_test::Bytes samples;
+  for (int i = 0; i < frames; ++i) samples.push_back((i / 10) % 2 ? 200 : 56);
+  ASSERT_TRUE(qr_test::WriteFile(path, qr_test::WavFile({1, 1, 8000, 8}, samples))) << path;
 }
 
 std::string ProgramDir() {

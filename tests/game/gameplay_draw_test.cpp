@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include "game/draw_list.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -261,15 +263,8 @@ TEST_F(SoundTest, EffectNumbersNameThreeDigitFiles) {
     ASSERT_EQ(mkdir((dir / "data").c_str(), 0700), 0);
     ASSERT_EQ(mkdir(sfx.c_str(), 0700), 0);
     // The smallest valid file: 8-bit mono PCM with four samples.
-    const unsigned char wav[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                 16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x44, 0xAC, 0, 0, 1, 0, 8, 0,
-                                 'd', 'a', 't', 'a', 4, 0, 0, 0, 128, 128, 128, 128};
-    for (const char* name : {"007.wav", "042.wav", "123.wav"}) {
-        FILE* f = fopen((sfx + "/" + name).c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(wav, 1, sizeof(wav), f);
-        fclose(f);
-    }
+    const qr_test::Bytes wav = qr_test::WavFile({1, 1, 44100, 8}, qr_test::Bytes(4, 128));
+    for (const char* name : {"007.wav", "042.wav", "123.wav"}) ASSERT_TRUE(qr_test::WriteFile(sfx + "/" + name, wav));
     host->SetBaseDir(String(dir.Path().c_str()));
     struct Case {
         int n;

@@ -12,54 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/wav_file.h"
+
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using qr_test::Bytes;
+using qr_test::Riff;
+using Fmt = qr_test::WavFormat;
 
-// Little-endian byte builder for RIFF files.
-struct Riff {
-  Bytes b;
-  Riff& Tag(const char* t) {
-    b.insert(b.end(), t, t + 4);
-    return *this;
-  }
-  Riff& U16(uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back(v >> 8 & 0xFF);
-    return *this;
-  }
-  Riff& U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(v >> (8 * i) & 0xFF);
-    return *this;
-  }
-  Riff& Raw(const Bytes& more) {
-    b.insert(b.end(), more.begin(), more.end());
-    return *this;
-  }
-  Riff& Fill(size_t n, unsigned char v) {
-    b.insert(b.end(), n, v);
-    return *this;
-  }
-};
-
-struct Fmt {
-  uint32_t compression = 1;
-  uint32_t channels = 1;
-  uint32_t hertz = 22050;
-  uint32_t bits = 8;
-  uint32_t size = 16;  // stated size of the fmt chunk; extra bytes are zeros
-};
-
-// "RIFF" size "WAVE" "fmt " chunk, ready for the chunks that follow.
-Riff Header(const Fmt& fmt) {
-  Riff r;
-  r.Tag("RIFF").U32(0).Tag("WAVE").Tag("fmt ").U32(fmt.size).U16(fmt.compression);
-  uint32_t bytes = fmt.bits / 8;
-  r.U16(fmt.channels).U32(fmt.hertz).U32(fmt.hertz * fmt.channels * bytes);
-  r.U16(fmt.channels * bytes).U16(fmt.bits);
-  if (fmt.size > 16) r.Fill(fmt.size - 16, 0);
-  return r;
-}
+// "RIFF" 0 "WAVE" "fmt " chunk, ready for the chunks that follow.
+Riff Header(const Fmt& fmt) { return qr_test::WavHeader(fmt); }
 
 Bytes Ramp(size_t n) {
   Bytes d(n);
@@ -67,9 +29,7 @@ Bytes Ramp(size_t n) {
   return d;
 }
 
-Bytes Wav(const Fmt& fmt, const Bytes& data) {
-  return Header(fmt).Tag("data").U32(uint32_t(data.size())).Raw(data).b;
-}
+Bytes Wav(const Fmt& fmt, const Bytes& data) { return qr_test::WavFile(fmt, data); }
 
 // Writes bytes to an anonymous temporary file positioned at its start, as the
 // host hands files to the readers.

@@ -22,6 +22,7 @@
 #include "host_progs.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -147,12 +148,8 @@ TEST_F(InTempDir, ImagesDecodeWithTheirOwnComponentCount) {
 }
 
 // A 16-bit mono WAV of four samples.
-std::string SmallWav() {
-  auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
-  std::string samples = u16(1) + u16(2) + u16(3) + u16(4);
-  return "RIFF" + u32(36 + samples.size()) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
-         u32(22050) + u32(44100) + u16(2) + u16(16) + "data" + u32(samples.size()) + samples;
+qr_test::Bytes SmallWav() {
+  return qr_test::WavFile({1, 1, 22050, 16}, qr_test::Riff().U16(1).U16(2).U16(3).U16(4).b);
 }
 
 TEST_F(InTempDir, TheExtensionChoosesTheSoundReaderWhateverItsCase) {

@@ -24,6 +24,7 @@
 #include "game/rules.h"
 #include "host/host_game.h"
 #include "host/renderer.h"
+#include "tests/support/runtime_start.h"
 
 namespace {
 
@@ -87,13 +88,16 @@ void makeBusy(c_MyApp* app) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("ALSOFT_DRIVERS", "null", 0);
     if (!glfwInit()) {
         std::puts("no display: run under xvfb-run");
         return 1;
     }
     BenchHost* host = new BenchHost;
-    ox_runtime_start(argc, argv);
+    qr_test::RuntimeStart start;
+    start.argc = argc;
+    start.argv = argv;
+    start.nullAudioOutput = true;  // the delegate makes the audio device
+    qr_test::StartRuntimeOnce(start);
     oxMain();
     host->SetGlfwWindow(kWindowW, kWindowH, 8, 8, 8, 0, 0, 0, false);
     host->StartGame();

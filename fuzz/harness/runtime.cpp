@@ -1,6 +1,5 @@
 // The fuzzing entries' shared ground: the runtime and one windowless desktop host started once per
 // process inside a private working directory, input files written there, and the target table.
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "game/game_init.h"
 #include "host/host_game.h"
 #include "runtime/startup.h"
+#include "tests/support/runtime_start.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -19,8 +19,6 @@ namespace {
 // disk), else on disk.
 const char* const kWorkDirBases[] = {qr_test::kMemoryBase, qr_test::kTempBase};
 constexpr char kWorkDirPrefix[] = "qr-fuzz";
-// The locale the runtime asks for first, and the fallback to the environment's.
-constexpr char kLocale[] = "en_US.UTF-8";
 
 // Removed when the process exits.
 std::unique_ptr<qr_test::TempWorkDir> work_dir;
@@ -46,15 +44,11 @@ OxGlfwGame* qr_fuzz_host() {
   host = new OxGlfwGame;  // lives for the process, as the program's host does
   // The start-up sequence without the runtime's signal handlers: a crash must reach the
   // sanitizer and the fuzzer as it happened.
-  static char program[] = "qr-fuzz";
-  static char* argv[] = {program, nullptr};
-  ox_argc = 1;
-  ox_argv = argv;
-  if (!std::setlocale(LC_CTYPE, kLocale)) std::setlocale(LC_CTYPE, "");
-  ox_game_Register();
-  gc_init1();
-  oxInit();
-  gc_mark();
+  qr_test::RuntimeStart start;
+  start.program = "qr-fuzz";
+  start.registerModules = ox_game_Register;
+  start.signalHandlers = false;
+  qr_test::StartRuntimeOnce(start);
   return host;
 }
 

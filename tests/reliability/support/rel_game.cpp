@@ -13,6 +13,7 @@
 #include "host/host_game.h"
 #include "runtime/startup.h"
 #include "tests/support/files.h"
+#include "tests/support/runtime_start.h"
 
 namespace reltest {
 
@@ -38,10 +39,10 @@ c_MyApp* StartedGame() {
   static c_MyApp* app = nullptr;
   if (!app) {
     new OxGlfwGame;  // the process's host, never deleted
-    static char program[] = "reliability-tests";
-    static char* argv[] = {program, nullptr};
-    ox_game_Register();
-    ox_runtime_start(1, argv);
+    qr_test::RuntimeStart start;
+    start.program = "reliability-tests";
+    start.registerModules = ox_game_Register;
+    qr_test::StartRuntimeOnce(start);
     app = (new c_MyApp)->m_new();  // the application root keeps it
     ox_input_SetInputDevice((new c_InputDevice)->m_new());  // suspending releases the controls
   }

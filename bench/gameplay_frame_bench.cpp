@@ -25,6 +25,7 @@
 #include "host/host_game.h"
 #include "host/renderer.h"
 #include "tests/support/runtime_start.h"
+#include "tests/support/scripted_clock.h"
 
 namespace {
 
@@ -35,21 +36,12 @@ constexpr double kFrameSeconds = 1.0 / 60;
 constexpr int kClearingTiles = 12;
 constexpr double kGoalMs = 0.25;
 
-class BenchClock : public OxLoopPlatform {
- public:
-    double seconds = 1;
-    double Time() override { return seconds; }
-    void Sleep(double) override {}
-    void SwapBuffers() override {}
-    void PollEvents() override {}
-    void WaitEvents() override {}
-    bool WindowOpen() override { return true; }
-    bool WindowActive() override { return true; }
-};
+// The clock's first reading (any non-zero time).
+constexpr double kClockStart = 1;
 
 class BenchHost : public OxGlfwGame {
  public:
-    BenchClock clock;
+    qr_test::ScriptedClock clock{kClockStart};
     // The program's data folder sits in the build folder, one above the benchmarks.
     BenchHost() {
         SetLoopPlatform(&clock);

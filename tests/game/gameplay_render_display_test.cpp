@@ -22,7 +22,7 @@ namespace {
 // The desktop host with its real window; only the clock is the test's.
 class WindowHost : public OxGlfwGame {
  public:
-    TestClock clock;
+    qr_test::ScriptedClock clock;
     WindowHost() {
         SetLoopPlatform(&clock);
         _baseDir = String(QR_PROGRAM_DIR);

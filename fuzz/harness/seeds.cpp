@@ -1,7 +1,5 @@
 // Seed inputs of every fuzzing entry, made here rather than shipped: small valid files of each kind
 // (a WAV, an Ogg Vorbis stream, PNG/BMP/TGA images, states the game saved) and their near misses.
-#include <vorbis/vorbisenc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,6 +14,7 @@
 #include "game/my_app.h"
 #include "game/shell.h"
 #include "host/files.h"
+#include "tests/support/vorbis_file.h"
 #include "tests/support/wav_file.h"
 
 namespace {
@@ -63,56 +62,15 @@ std::vector<std::string> wav_seeds() {
 }
 
 std::string vorbis(int channels) {
-  std::string out;
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, channels, kSeedRate, kVorbisQuality) != 0) return out;
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block vb;
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, 1);
-  ogg_page og;
-  auto emit = [&out](const ogg_page& page) {
-    out.append(reinterpret_cast<const char*>(page.header), page.header_len);
-    out.append(reinterpret_cast<const char*>(page.body), page.body_len);
-  };
-  ogg_packet header, comments, codebooks;
-  vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-  ogg_stream_packetin(&os, &header);
-  ogg_stream_packetin(&os, &comments);
-  ogg_stream_packetin(&os, &codebooks);
-  while (ogg_stream_flush(&os, &og)) emit(og);
-  for (int done = 0; done <= kSeedFrames;) {
-    const int n = done < kSeedFrames ? std::min(kVorbisBlock, kSeedFrames - done) : 0;
-    if (n > 0) {
-      float** buffer = vorbis_analysis_buffer(&vd, n);
-      for (int c = 0; c < channels; ++c) {
-        for (int i = 0; i < n; ++i) buffer[c][i] = static_cast<float>(0.5 * std::sin(kTwoPi * kToneHertz * (done + i) / kSeedRate));
-      }
-    }
-    vorbis_analysis_wrote(&vd, n);  // 0 marks the end of the stream
-    ogg_packet op;
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      while (vorbis_bitrate_flushpacket(&vd, &op)) {
-        ogg_stream_packetin(&os, &op);
-        while (ogg_stream_pageout(&os, &og)) emit(og);
-      }
-    }
-    done += n > 0 ? n : 1;
-  }
-  while (ogg_stream_flush(&os, &og)) emit(og);
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  return out;
+  qr_test::VorbisStream stream;
+  stream.channels = channels;
+  stream.hertz = kSeedRate;
+  stream.frames = kSeedFrames;
+  stream.quality = kVorbisQuality;
+  stream.chunkFrames = kVorbisBlock;
+  stream.sample = [](int frame, int) { return static_cast<float>(0.5 * std::sin(kTwoPi * kToneHertz * frame / kSeedRate)); };
+  const qr_test::Bytes out = qr_test::EncodeVorbis(stream);
+  return std::string(out.begin(), out.end());
 }
 
 std::vector<std::string> ogg_seeds() {

@@ -3,7 +3,6 @@
 #include "host/audio_decode.h"
 
 #include <gtest/gtest.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/vorbis_file.h"
 #include "tests/support/wav_file.h"
 
 namespace {
@@ -163,63 +163,12 @@ TEST(LoadWAV, EveryTruncationOfAFileFails) {
 
 // Encodes a sine of the given length with libvorbisenc into an Ogg stream.
 Bytes EncodeOgg(int channels, int hertz, int frames) {
-  Bytes out;
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, channels, hertz, 0.3f) != 0) return out;
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block vb;
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, 1);
-  ogg_page og;
-  auto emit = [&](const ogg_page& page) {
-    out.insert(out.end(), page.header, page.header + page.header_len);
-    out.insert(out.end(), page.body, page.body + page.body_len);
-  };
-
-  ogg_packet header, comments, codebooks;
-  vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-  ogg_stream_packetin(&os, &header);
-  ogg_stream_packetin(&os, &comments);
-  ogg_stream_packetin(&os, &codebooks);
-  while (ogg_stream_flush(&os, &og)) emit(og);
-
-  const int kChunk = 1024;
-  for (int done = 0; done <= frames;) {
-    int n = frames - done < kChunk ? frames - done : kChunk;
-    if (n > 0) {
-      float** buffer = vorbis_analysis_buffer(&vd, n);
-      for (int i = 0; i < n; ++i) {
-        for (int c = 0; c < channels; ++c) {
-          buffer[c][i] = 0.5f * std::sin(float(done + i) * 0.05f * float(c + 1));
-        }
-      }
-    }
-    vorbis_analysis_wrote(&vd, n);  // 0 marks the end of the stream
-    ogg_packet op;
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      while (vorbis_bitrate_flushpacket(&vd, &op)) {
-        ogg_stream_packetin(&os, &op);
-        while (ogg_stream_pageout(&os, &og)) emit(og);
-      }
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  while (ogg_stream_flush(&os, &og)) emit(og);
-
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  return out;
+  qr_test::VorbisStream stream;
+  stream.channels = channels;
+  stream.hertz = hertz;
+  stream.frames = frames;
+  stream.sample = [](int frame, int channel) { return 0.5f * std::sin(float(frame) * 0.05f * float(channel + 1)); };
+  return qr_test::EncodeVorbis(stream);
 }
 
 TEST(LoadOGG, DecodesWholeStreamToSixteenBitSamples) {

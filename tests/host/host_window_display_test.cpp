@@ -2,21 +2,16 @@
 // "Quadrant Rush", runs its callbacks at the update rate, suspends when another window takes the
 // focus and resumes when it comes back, and ends with status 0 when its close button is pressed.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/host_game.h"
+#include "tests/support/child_process.h"
 
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xlib.h>
@@ -34,112 +29,11 @@ constexpr double kHighestRate = 90;      // ... nor running once per loop pass
 
 // The application program, started with its standard output on a pipe; every line it prints is
 // kept with the time it arrived.
-class App {
+class App : public qr_test::ChildProcess {
  public:
-  void Start() {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      dup2(fds[1], STDOUT_FILENO);
-      close(fds[0]);
-      close(fds[1]);
-      const std::string prog = std::string(QR_TEST_BIN_DIR) + "/host_window_prog";
-      execl(prog.c_str(), prog.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    reader = std::thread([this, fd = fds[0]] { Read(fd); });
-  }
-
-  ~App() {
-    if (pid > 0 && !exited) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-    if (reader.joinable()) reader.join();
-  }
-
+  void Start() { ASSERT_TRUE(ChildProcess::Start({std::string(QR_TEST_BIN_DIR) + "/host_window_prog"})); }
   // Waits until a line starting with `prefix` arrived at or after line `from`; its index or -1.
-  int WaitFor(const std::string& prefix, size_t from = 0) {
-    std::unique_lock<std::mutex> lock(mutex);
-    int found = -1;
-    changed.wait_for(lock, kPatience, [&] {
-      for (size_t i = from; i < lines.size(); ++i) {
-        if (lines[i].text.rfind(prefix, 0) == 0) {
-          found = static_cast<int>(i);
-          return true;
-        }
-      }
-      return closed;
-    });
-    return found;
-  }
-
-  // Lines starting with `prefix` that arrived in [from, to).
-  int Count(const std::string& prefix, Clock::time_point from, Clock::time_point to) {
-    std::lock_guard<std::mutex> lock(mutex);
-    int n = 0;
-    for (const Line& l : lines) {
-      if (l.at >= from && l.at < to && l.text.rfind(prefix, 0) == 0) ++n;
-    }
-    return n;
-  }
-
-  size_t LineCount() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return lines.size();
-  }
-
-  Clock::time_point TimeOf(int index) {
-    std::lock_guard<std::mutex> lock(mutex);
-    return lines[index].at;
-  }
-
-  // Waits for the process to end; its exit status, or -1 when it did not end in time.
-  int Wait() {
-    auto deadline = Clock::now() + kPatience;
-    while (Clock::now() < deadline) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        exited = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(10ms);
-    }
-    return -1;
-  }
-
- private:
-  struct Line {
-    std::string text;
-    Clock::time_point at;
-  };
-
-  void Read(int fd) {
-    FILE* in = fdopen(fd, "r");
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, in)) {
-      std::string text(buffer);
-      if (!text.empty() && text.back() == '\n') text.pop_back();
-      std::lock_guard<std::mutex> lock(mutex);
-      lines.push_back({text, Clock::now()});
-      changed.notify_all();
-    }
-    fclose(in);
-    std::lock_guard<std::mutex> lock(mutex);
-    closed = true;
-    changed.notify_all();
-  }
-
-  pid_t pid = -1;
-  bool exited = false;
-  std::thread reader;
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::vector<Line> lines;
-  bool closed = false;
+  int WaitFor(const std::string& prefix, size_t from = 0) { return ChildProcess::WaitFor(prefix, kPatience, from); }
 };
 
 // The application's window, found by its title.
@@ -240,7 +134,7 @@ TEST(HostWindow, RunsSuspendsResumesAndClosesWithStatusZero) {
 
   // The close button ends the program normally.
   SendDelete(display, window);
-  EXPECT_EQ(app.Wait(), 0);
+  EXPECT_EQ(app.WaitExit(kPatience), 0);
 
   XDestroyWindow(display, other);
   XCloseDisplay(display);

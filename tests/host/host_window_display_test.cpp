@@ -12,9 +12,7 @@
 
 #include "host/host_game.h"
 #include "tests/support/child_process.h"
-
-// Xlib last: its macros (None, Bool, Status) would clash with the headers above.
-#include <X11/Xlib.h>
+#include "tests/support/x_display.h"
 
 namespace {
 
@@ -26,6 +24,9 @@ constexpr auto kRateWindow = 2s;         // updates are counted over this long
 constexpr auto kQuietWindow = 500ms;     // no update may arrive this long into a suspend
 constexpr double kLowestRate = 30;       // "about 60 per second": paced, neither stalled ...
 constexpr double kHighestRate = 90;      // ... nor running once per loop pass
+// The other program's window that takes the focus away.
+constexpr char kOtherWindowName[] = "other program";
+constexpr int kOtherWindowSize = 64;
 
 // The application program, started with its standard output on a pipe; every line it prints is
 // kept with the time it arrived.
@@ -36,46 +37,14 @@ class App : public qr_test::ChildProcess {
   int WaitFor(const std::string& prefix, size_t from = 0) { return ChildProcess::WaitFor(prefix, kPatience, from); }
 };
 
-// The application's window, found by its title.
-Window FindWindow(Display* display, Window parent = 0) {
-  if (parent == 0) parent = DefaultRootWindow(display);
-  Window root, up, *children = nullptr;
-  unsigned n = 0;
-  Window found = 0;
-  if (!XQueryTree(display, parent, &root, &up, &children, &n)) return 0;
-  for (unsigned i = 0; i < n && !found; ++i) {
-    char* name = nullptr;
-    if (XFetchName(display, children[i], &name) && name) {
-      if (std::string(name) == OX_WINDOW_TITLE) found = children[i];
-      XFree(name);
-    }
-    if (!found) found = FindWindow(display, children[i]);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
-// Asks the window to close the way a window manager's close button does.
-void SendDelete(Display* display, Window window) {
-  XEvent ev{};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = window;
-  ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  ev.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &ev);
-  XFlush(display);
-}
-
-int FocusWithXdotool(Window window) {
+int FocusWithXdotool(unsigned long window) {
   std::string command = "xdotool windowfocus --sync " + std::to_string(window) + " >/dev/null 2>&1";
   return std::system(command.c_str());
 }
 
 TEST(HostWindow, RunsSuspendsResumesAndClosesWithStatusZero) {
-  Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr) << "no X display (the test script runs the tests under Xvfb)";
+  qr_test::XDisplay display;
+  ASSERT_TRUE(display.Open()) << "no X display (the test script runs the tests under Xvfb)";
 
   App app;
   app.Start();
@@ -85,12 +54,12 @@ TEST(HostWindow, RunsSuspendsResumesAndClosesWithStatusZero) {
             0);
 
   // The window: its title and size, and the size the application saw when it was created.
-  Window window = FindWindow(display);
+  const unsigned long window = display.FindWindow(OX_WINDOW_TITLE);
   ASSERT_NE(window, 0u);
-  XWindowAttributes attributes;
-  ASSERT_TRUE(XGetWindowAttributes(display, window, &attributes));
-  EXPECT_EQ(attributes.width, OX_START_WIDTH);
-  EXPECT_EQ(attributes.height, OX_START_HEIGHT);
+  int width = 0, height = 0;
+  ASSERT_TRUE(display.WindowSize(window, &width, &height));
+  EXPECT_EQ(width, OX_START_WIDTH);
+  EXPECT_EQ(height, OX_START_HEIGHT);
   // Create comes before any update or render, and already knows the window's size.
   int created = app.WaitFor("create 640 480");
   EXPECT_GE(created, 0);
@@ -109,14 +78,8 @@ TEST(HostWindow, RunsSuspendsResumesAndClosesWithStatusZero) {
   EXPECT_GT(app.Count("render", from, to), 0);
 
   // Another window takes the focus: the game suspends, renders go on, updates stop.
-  Window other = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 64, 64, 0, 0, 0);
-  XSelectInput(display, other, StructureNotifyMask);
-  XMapWindow(display, other);
-  for (XEvent ev; XNextEvent(display, &ev), ev.type != MapNotify;) {
-  }
   size_t mark = app.LineCount();
-  XSetInputFocus(display, other, RevertToParent, CurrentTime);
-  XFlush(display);
+  ASSERT_NE(display.TakeFocus(kOtherWindowName, kOtherWindowSize), 0u);
   int suspended = app.WaitFor("suspend", mark);
   ASSERT_GE(suspended, 0);
   std::this_thread::sleep_for(kQuietWindow);
@@ -133,11 +96,8 @@ TEST(HostWindow, RunsSuspendsResumesAndClosesWithStatusZero) {
   EXPECT_EQ(app.Count("resume", from, Clock::now()), 1);
 
   // The close button ends the program normally.
-  SendDelete(display, window);
+  display.RequestClose(window);
   EXPECT_EQ(app.WaitExit(kPatience), 0);
-
-  XDestroyWindow(display, other);
-  XCloseDisplay(display);
 }
 
 }  // namespace

@@ -24,6 +24,8 @@
 #include "game/rules.h"
 #include "host/host_game.h"
 #include "host/renderer.h"
+#include "tests/support/runtime_start.h"
+#include "tests/support/scripted_clock.h"
 
 namespace {
 
@@ -34,21 +36,12 @@ constexpr double kFrameSeconds = 1.0 / 60;
 constexpr int kClearingTiles = 12;
 constexpr double kGoalMs = 0.25;
 
-class BenchClock : public OxLoopPlatform {
- public:
-    double seconds = 1;
-    double Time() override { return seconds; }
-    void Sleep(double) override {}
-    void SwapBuffers() override {}
-    void PollEvents() override {}
-    void WaitEvents() override {}
-    bool WindowOpen() override { return true; }
-    bool WindowActive() override { return true; }
-};
+// The clock's first reading (any non-zero time).
+constexpr double kClockStart = 1;
 
 class BenchHost : public OxGlfwGame {
  public:
-    BenchClock clock;
+    qr_test::ScriptedClock clock{kClockStart};
     // The program's data folder sits in the build folder, one above the benchmarks.
     BenchHost() {
         SetLoopPlatform(&clock);
@@ -87,13 +80,16 @@ void makeBusy(c_MyApp* app) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("ALSOFT_DRIVERS", "null", 0);
     if (!glfwInit()) {
         std::puts("no display: run under xvfb-run");
         return 1;
     }
     BenchHost* host = new BenchHost;
-    ox_runtime_start(argc, argv);
+    qr_test::RuntimeStart start;
+    start.argc = argc;
+    start.argv = argv;
+    start.nullAudioOutput = true;  // the delegate makes the audio device
+    qr_test::StartRuntimeOnce(start);
     oxMain();
     host->SetGlfwWindow(kWindowW, kWindowH, 8, 8, 8, 0, 0, 0, false);
     host->StartGame();

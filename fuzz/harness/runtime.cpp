@@ -1,33 +1,27 @@
 // The fuzzing entries' shared ground: the runtime and one windowless desktop host started once per
 // process inside a private working directory, input files written there, and the target table.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "fuzz/harness/harness.h"
 #include "game/game_init.h"
 #include "host/host_game.h"
 #include "runtime/startup.h"
+#include "tests/support/runtime_start.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 // Memory-backed when the machine has it (every state input is saved, and saves wait for the
 // disk), else on disk.
-const char* const kWorkDirPatterns[] = {"/dev/shm/qr-fuzz-XXXXXX", "/tmp/qr-fuzz-XXXXXX"};
-// The locale the runtime asks for first, and the fallback to the environment's.
-constexpr char kLocale[] = "en_US.UTF-8";
+const char* const kWorkDirBases[] = {qr_test::kMemoryBase, qr_test::kTempBase};
+constexpr char kWorkDirPrefix[] = "qr-fuzz";
 
-std::string work_dir;
-
-void remove_work_dir() {
-  std::error_code ignored;
-  if (!work_dir.empty()) std::filesystem::remove_all(work_dir, ignored);
-}
+// Removed when the process exits.
+std::unique_ptr<qr_test::TempWorkDir> work_dir;
 
 }  // namespace
 
@@ -35,31 +29,26 @@ OxGlfwGame* qr_fuzz_host() {
   static OxGlfwGame* host = nullptr;
   if (host) return host;
 
-  for (const char* pattern : kWorkDirPatterns) {
-    std::string dir = pattern;
-    if (mkdtemp(dir.data())) {
-      work_dir = dir;
+  for (const char* base : kWorkDirBases) {
+    try {
+      work_dir = std::make_unique<qr_test::TempWorkDir>(kWorkDirPrefix, base);
       break;
+    } catch (const std::exception&) {
     }
   }
-  if (work_dir.empty() || chdir(work_dir.c_str()) != 0) {
+  if (!work_dir) {
     std::perror("qr-fuzz: private working directory");
     std::abort();
   }
-  std::atexit(remove_work_dir);
 
   host = new OxGlfwGame;  // lives for the process, as the program's host does
   // The start-up sequence without the runtime's signal handlers: a crash must reach the
   // sanitizer and the fuzzer as it happened.
-  static char program[] = "qr-fuzz";
-  static char* argv[] = {program, nullptr};
-  ox_argc = 1;
-  ox_argv = argv;
-  if (!std::setlocale(LC_CTYPE, kLocale)) std::setlocale(LC_CTYPE, "");
-  ox_game_Register();
-  gc_init1();
-  oxInit();
-  gc_mark();
+  qr_test::RuntimeStart start;
+  start.program = "qr-fuzz";
+  start.registerModules = ox_game_Register;
+  start.signalHandlers = false;
+  qr_test::StartRuntimeOnce(start);
   return host;
 }
 

@@ -1,7 +1,5 @@
 // Seed inputs of every fuzzing entry, made here rather than shipped: small valid files of each kind
 // (a WAV, an Ogg Vorbis stream, PNG/BMP/TGA images, states the game saved) and their near misses.
-#include <vorbis/vorbisenc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,6 +14,8 @@
 #include "game/my_app.h"
 #include "game/shell.h"
 #include "host/files.h"
+#include "tests/support/vorbis_file.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -24,6 +24,8 @@ constexpr int kToneHertz = 440;
 // Seed sounds are short: a few hundred sample frames.
 constexpr int kSeedFrames = 400;
 constexpr int kSeedRate = 8000;
+// The plain "fmt " chunk, and the extension size field a longer one carries.
+constexpr uint32_t kPlainFmtSize = 16, kFmtExtraSize = 2;
 constexpr float kVorbisQuality = 0.1f;
 constexpr int kVorbisBlock = 256;
 // A seed image's side in pixels.
@@ -33,14 +35,6 @@ constexpr uint32_t kHugeSide = 20000;
 // A header line longer than the receive buffer.
 constexpr int kOverlongLine = 17000;
 
-void le16(std::string& s, uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8 & 0xFF);
-}
-void le32(std::string& s, uint32_t v) {
-  le16(s, v & 0xFFFF);
-  le16(s, v >> 16);
-}
 void be32(std::string& s, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>(v >> shift & 0xFF);
 }
@@ -52,28 +46,12 @@ struct WavShape {
 };
 
 std::string wav(const WavShape& w) {
-  std::string fmt;
-  le16(fmt, w.code);
-  le16(fmt, w.channels);
-  le32(fmt, kSeedRate);
-  le32(fmt, kSeedRate * w.channels * (w.bits / 8));
-  le16(fmt, w.channels * (w.bits / 8));
-  le16(fmt, w.bits);
-  if (w.fmtExtra) le16(fmt, 0);
-  std::string body = "WAVEfmt ";
-  le32(body, static_cast<uint32_t>(fmt.size()));
-  body += fmt;
-  if (w.listChunk) {
-    body += "LIST";
-    le32(body, 4);
-    body += "INFO";
-  }
-  body += "data";
-  le32(body, w.dataBytes);
-  for (uint32_t i = 0; i < w.dataBytes; ++i) body += static_cast<char>(i * 7);
-  std::string file = "RIFF";
-  le32(file, static_cast<uint32_t>(body.size()));
-  return file + body;
+  const qr_test::WavFormat fmt{w.code, w.channels, kSeedRate, w.bits, kPlainFmtSize + (w.fmtExtra ? kFmtExtraSize : 0)};
+  qr_test::Bytes data;
+  for (uint32_t i = 0; i < w.dataBytes; ++i) data.push_back(static_cast<unsigned char>(i * 7));
+  const qr_test::Bytes list = w.listChunk ? qr_test::Riff().Tag("LIST").U32(4).Tag("INFO").b : qr_test::Bytes();
+  const qr_test::Bytes file = qr_test::WavFile(fmt, data, list);
+  return std::string(file.begin(), file.end());
 }
 
 std::vector<std::string> wav_seeds() {
@@ -84,56 +62,15 @@ std::vector<std::string> wav_seeds() {
 }
 
 std::string vorbis(int channels) {
-  std::string out;
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, channels, kSeedRate, kVorbisQuality) != 0) return out;
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block vb;
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, 1);
-  ogg_page og;
-  auto emit = [&out](const ogg_page& page) {
-    out.append(reinterpret_cast<const char*>(page.header), page.header_len);
-    out.append(reinterpret_cast<const char*>(page.body), page.body_len);
-  };
-  ogg_packet header, comments, codebooks;
-  vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-  ogg_stream_packetin(&os, &header);
-  ogg_stream_packetin(&os, &comments);
-  ogg_stream_packetin(&os, &codebooks);
-  while (ogg_stream_flush(&os, &og)) emit(og);
-  for (int done = 0; done <= kSeedFrames;) {
-    const int n = done < kSeedFrames ? std::min(kVorbisBlock, kSeedFrames - done) : 0;
-    if (n > 0) {
-      float** buffer = vorbis_analysis_buffer(&vd, n);
-      for (int c = 0; c < channels; ++c) {
-        for (int i = 0; i < n; ++i) buffer[c][i] = static_cast<float>(0.5 * std::sin(kTwoPi * kToneHertz * (done + i) / kSeedRate));
-      }
-    }
-    vorbis_analysis_wrote(&vd, n);  // 0 marks the end of the stream
-    ogg_packet op;
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      while (vorbis_bitrate_flushpacket(&vd, &op)) {
-        ogg_stream_packetin(&os, &op);
-        while (ogg_stream_pageout(&os, &og)) emit(og);
-      }
-    }
-    done += n > 0 ? n : 1;
-  }
-  while (ogg_stream_flush(&os, &og)) emit(og);
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  return out;
+  qr_test::VorbisStream stream;
+  stream.channels = channels;
+  stream.hertz = kSeedRate;
+  stream.frames = kSeedFrames;
+  stream.quality = kVorbisQuality;
+  stream.chunkFrames = kVorbisBlock;
+  stream.sample = [](int frame, int) { return static_cast<float>(0.5 * std::sin(kTwoPi * kToneHertz * frame / kSeedRate)); };
+  const qr_test::Bytes out = qr_test::EncodeVorbis(stream);
+  return std::string(out.begin(), out.end());
 }
 
 std::vector<std::string> ogg_seeds() {

@@ -13,6 +13,7 @@
 #include "host/pad_check.h"
 #include "support/game_process.h"
 #include "support/journey.h"
+#include "tests/support/temp_dir.h"
 
 namespace e2e {
 namespace {
@@ -57,15 +58,13 @@ TEST(ProgramWithoutWindow, AnswersOptionsAndExplainsAMissingDisplay) {
 // The pad check runs before anything of the game: a copy of the program with no data folder
 // beside it answers too. This machine has no pads.
 TEST(ProgramWithoutWindow, PadCheckWithNoPadsSaysSoAndNeedsNoGameData) {
-  char pattern[] = "/tmp/qr-padcheck-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::filesystem::path dir = pattern;
+  const qr_test::TempDir temp("qr-padcheck");
+  const std::filesystem::path dir = temp.Path();
   const std::filesystem::path copy = dir / "quadrant-rush";
   std::filesystem::copy_file(BuildProgram(), copy);
   std::string out;
   EXPECT_EQ(RunCommand({copy.string(), kPadsOption}, kRunPatience, &out, dir.string()), 0);
   EXPECT_EQ(out, std::string(kNoPadsLine) + "\n");
-  std::filesystem::remove_all(dir);
 }
 
 TEST(ProgramWithoutWindow, HelpNamesTheKeysAndTheStateFile) {

@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "host/audio.h"
 #include "host/host_game.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -21,32 +23,12 @@ c_Sound* g_sound;
 
 void MarkTestRoots() { gc_mark_q(g_sound); }
 
-// A 0.2 s, 8-bit mono WAV at 8000 Hz.
+// A 0.2 s, 8-bit mono WAV at 8000 Hz: a square wave.
 void WriteWav(const std::string& path) {
   const int frames = 1600;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  auto u32 = [&](unsigned v) {
-    for (int i = 0; i < 4; ++i) std::fputc(int(v >> (8 * i) & 0xFF), f);
-  };
-  auto u16 = [&](unsigned v) {
-    std::fputc(int(v & 0xFF), f);
-    std::fputc(int(v >> 8), f);
-  };
-  std::fputs("RIFF", f);
-  u32(36 + frames);
-  std::fputs("WAVEfmt ", f);
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(8000);
-  u32(8000);
-  u16(1);
-  u16(8);
-  std::fputs("data", f);
-  u32(frames);
-  for (int i = 0; i < frames; ++i) std::fputc((i / 10) % 2 ? 200 : 56, f);
-  std::fclose(f);
+  qr_test::Bytes samples;
+  for (int i = 0; i < frames; ++i) samples.push_back((i / 10) % 2 ? 200 : 56);
+  ASSERT_TRUE(qr_test::WriteFile(path, qr_test::WavFile({1, 1, 8000, 8}, samples))) << path;
 }
 
 std::string ProgramDir() {
@@ -61,16 +43,15 @@ class GameSound : public ::testing::Test {
   static void SetUpTestSuite() {
     setenv("ALSOFT_DRIVERS", "null", 1);
     host_ = new OxGlfwGame();
-    char pattern[] = "/tmp/qr-sound-XXXXXX";
-    dir_ = new std::string(mkdtemp(pattern));
+    dir_ = new qr_test::TempDir("qr-sound");
     WriteWav(Wav());
     gc_register_roots(GC_ROOTS_GAME, MarkTestRoots);
     ox_audio_SetAudioDevice(new gxtkAudio());
     gc_mark();
   }
   static void TearDownTestSuite() {
-    std::error_code ignored;
-    std::filesystem::remove_all(*dir_, ignored);
+    delete dir_;
+    dir_ = nullptr;
   }
 
   void TearDown() override {
@@ -79,15 +60,15 @@ class GameSound : public ::testing::Test {
     for (int c = 0; c < gxtkAudio::kEffectChannels; ++c) ox_audio_StopChannel(c);
   }
 
-  static std::string Wav() { return *dir_ + "/blip.wav"; }
+  static std::string Wav() { return *dir_ / "blip.wav"; }
   static String Text(const std::string& s) { return String(s.c_str()); }
 
   static OxGlfwGame* host_;
-  static std::string* dir_;
+  static qr_test::TempDir* dir_;
 };
 
 OxGlfwGame* GameSound::host_;
-std::string* GameSound::dir_;
+qr_test::TempDir* GameSound::dir_;
 
 TEST_F(GameSound, LoadsAndPlaysASound) {
   c_Sound* sound = ox_audio_LoadSound(Text(Wav()));
@@ -114,7 +95,7 @@ TEST_F(GameSound, AGameFileNameIsFoundInTheDataFolderBesideTheProgram) {
 
 TEST_F(GameSound, MissingSoundsGiveNullAndPlayingNothingIsHarmless) {
   EXPECT_EQ(ox_audio_LoadSound(Text("no-such-sound.wav")), nullptr);
-  EXPECT_EQ(ox_audio_LoadSound(Text(*dir_ + "/missing.wav")), nullptr);
+  EXPECT_EQ(ox_audio_LoadSound(Text(*dir_ / "missing.wav")), nullptr);
   EXPECT_EQ(ox_audio_PlaySound(nullptr, 0, 0), 0);
   EXPECT_EQ(ox_audio_PlaySound((new c_Sound)->m_new2(), 0, 0), 0);
   EXPECT_EQ(ox_audio_device->ChannelState(0), kChannelStopped);
@@ -129,7 +110,7 @@ TEST_F(GameSound, MusicPlaysPausesResumesAndStops) {
   EXPECT_EQ(ox_audio_device->MusicState(), kChannelPlaying);
   ox_audio_StopMusic();
   EXPECT_EQ(ox_audio_device->MusicState(), kChannelStopped);
-  EXPECT_EQ(ox_audio_PlayMusic(Text(*dir_ + "/missing.ogg"), 1), -1);
+  EXPECT_EQ(ox_audio_PlayMusic(Text(*dir_ / "missing.ogg"), 1), -1);
   EXPECT_EQ(ox_audio_device->MusicState(), kChannelStopped);
 }
 

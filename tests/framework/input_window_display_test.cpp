@@ -2,18 +2,14 @@
 // application's window, which reports the framework key numbers, characters and
 // pointer positions it received.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -26,85 +22,15 @@ constexpr char kWindowTitle[] = "Quadrant Rush";
 class App {
  public:
   void Start() {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_ = fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
-      dup2(fds[1], STDOUT_FILENO);
-      close(fds[0]);
-      close(fds[1]);
-      const std::string prog = std::string(QR_TEST_BIN_DIR) + "/input_window_prog";
-      execl(prog.c_str(), prog.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    reader_ = std::thread([this, fd = fds[0]] { Read(fd); });
+    ASSERT_TRUE(child_.Start({std::string(QR_TEST_BIN_DIR) + "/input_window_prog"}));
   }
-
-  ~App() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (reader_.joinable()) reader_.join();
-  }
-
   // Waits until every one of `wanted` has arrived (as whole lines); false on timeout.
-  bool WaitForAll(const std::vector<std::string>& wanted) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, kPatience, [&] {
-      for (const std::string& w : wanted) {
-        if (std::find(lines_.begin(), lines_.end(), w) == lines_.end()) return closed_;
-      }
-      return true;
-    }) && !MissingLocked(wanted);
-  }
-
+  bool WaitForAll(const std::vector<std::string>& wanted) { return child_.WaitForAll(wanted, kPatience); }
   // The lines that start with `prefix`, in arrival order.
-  std::vector<std::string> Lines(const std::string& prefix) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<std::string> out;
-    for (const std::string& l : lines_) {
-      if (l.rfind(prefix, 0) == 0) out.push_back(l);
-    }
-    return out;
-  }
+  std::vector<std::string> Lines(const std::string& prefix) { return child_.Lines(prefix); }
 
  private:
-  bool MissingLocked(const std::vector<std::string>& wanted) {
-    for (const std::string& w : wanted) {
-      if (std::find(lines_.begin(), lines_.end(), w) == lines_.end()) return true;
-    }
-    return false;
-  }
-
-  void Read(int fd) {
-    std::string partial;
-    char buf[256];
-    ssize_t n;
-    while ((n = read(fd, buf, sizeof buf)) > 0) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      partial.append(buf, size_t(n));
-      size_t end;
-      while ((end = partial.find('\n')) != std::string::npos) {
-        lines_.push_back(partial.substr(0, end));
-        partial.erase(0, end + 1);
-      }
-      changed_.notify_all();
-    }
-    close(fd);
-    std::lock_guard<std::mutex> lock(mutex_);
-    closed_ = true;
-    changed_.notify_all();
-  }
-
-  pid_t pid_ = -1;
-  std::thread reader_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::string> lines_;
-  bool closed_ = false;
+  qr_test::ChildProcess child_;
 };
 
 // Runs xdotool with the given arguments; its first output line.

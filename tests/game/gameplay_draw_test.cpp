@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include "game/draw_list.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
@@ -255,22 +258,14 @@ TEST_F(SoundTest, ResumingATuneNeedsOneToHaveBeenPlayed) {
 
 // A data folder of its own with three effect files, to see which names an effect number reads.
 TEST_F(SoundTest, EffectNumbersNameThreeDigitFiles) {
-    char dir[] = "/tmp/qr-sfx-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string sfx = std::string(dir) + "/data/sfx";
-    ASSERT_EQ(mkdir((std::string(dir) + "/data").c_str(), 0700), 0);
+    const qr_test::TempDir dir("qr-sfx");
+    const std::string sfx = dir / "data/sfx";
+    ASSERT_EQ(mkdir((dir / "data").c_str(), 0700), 0);
     ASSERT_EQ(mkdir(sfx.c_str(), 0700), 0);
     // The smallest valid file: 8-bit mono PCM with four samples.
-    const unsigned char wav[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                 16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x44, 0xAC, 0, 0, 1, 0, 8, 0,
-                                 'd', 'a', 't', 'a', 4, 0, 0, 0, 128, 128, 128, 128};
-    for (const char* name : {"007.wav", "042.wav", "123.wav"}) {
-        FILE* f = fopen((sfx + "/" + name).c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(wav, 1, sizeof(wav), f);
-        fclose(f);
-    }
-    host->SetBaseDir(String(dir));
+    const qr_test::Bytes wav = qr_test::WavFile({1, 1, 44100, 8}, qr_test::Bytes(4, 128));
+    for (const char* name : {"007.wav", "042.wav", "123.wav"}) ASSERT_TRUE(qr_test::WriteFile(sfx + "/" + name, wav));
+    host->SetBaseDir(String(dir.Path().c_str()));
     struct Case {
         int n;
         bool loads;
@@ -282,10 +277,6 @@ TEST_F(SoundTest, EffectNumbersNameThreeDigitFiles) {
         EXPECT_EQ(loaded, c.loads) << "effect " << c.n;
     }
     host->SetBaseDir(String(QR_PROGRAM_DIR));
-    for (const char* name : {"007.wav", "042.wav", "123.wav"}) unlink((sfx + "/" + name).c_str());
-    rmdir(sfx.c_str());
-    rmdir((std::string(dir) + "/data").c_str());
-    rmdir(dir);
 }
 
 }  // namespace

@@ -15,13 +15,14 @@
 #include "host/host_game.h"
 #include "host/renderer.h"
 #include "support/game_fixture.h"
+#include "tests/support/runtime_start.h"
 
 namespace {
 
 // The desktop host with its real window; only the clock is the test's.
 class WindowHost : public OxGlfwGame {
  public:
-    TestClock clock;
+    qr_test::ScriptedClock clock;
     WindowHost() {
         SetLoopPlatform(&clock);
         _baseDir = String(QR_PROGRAM_DIR);
@@ -38,13 +39,13 @@ class RenderDisplayTest : public ::testing::Test {
     // Once per program, however many suites share the fixture.
     static void SetUpTestSuite() {
         if (host) return;
-        setenv("ALSOFT_DRIVERS", "null", 0);
         if (!glfwInit()) std::abort();
         host = new WindowHost;
-        static char program[] = "gameplay-render-tests";
-        static char* argv[] = {program, nullptr};
-        ox_runtime_start(1, argv);
-        ox_audio_SetAudioDevice(new gxtkAudio);
+        qr_test::RuntimeStart start;
+        start.program = "gameplay-render-tests";
+        start.nullAudioOutput = true;
+        start.audioDevice = true;
+        qr_test::StartRuntimeOnce(start);
     }
 
     void OpenWindow(int w, int h) {

@@ -3,14 +3,12 @@
 // back the texts a frame drew, and tap the screen.
 #pragma once
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,8 @@
 #include "game/shell.h"
 #include "host/files.h"
 #include "support/game_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 // One line of drawn text: its y and its characters (spaces draw nothing, so they are absent).
 struct DrawnRow {
@@ -27,37 +27,25 @@ struct DrawnRow {
 
 class ShellFixture : public GameFixture {
  protected:
-    std::filesystem::path oldDir;
+    std::unique_ptr<qr_test::TempWorkDir> work;
     std::filesystem::path dir;
 
     void SetUp() override {
-        oldDir = std::filesystem::current_path();
-        char pattern[] = "/tmp/qr-shell-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        std::filesystem::current_path(dir);
+        work = std::make_unique<qr_test::TempWorkDir>("qr-shell");
+        dir = work->Path();
         GameFixture::SetUp();
     }
 
     void TearDown() override {
         GameFixture::TearDown();
-        std::filesystem::current_path(oldDir);
-        std::filesystem::remove_all(dir);
+        work.reset();
     }
 
     bool StateSaved() const { return std::filesystem::exists(dir / OX_STATE_FILE_NAME); }
 
-    std::string SavedState() const {
-        std::ifstream in(dir / OX_STATE_FILE_NAME, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string SavedState() const { return qr_test::ReadFile(dir / OX_STATE_FILE_NAME); }
 
-    void WriteState(const std::string& text) const {
-        std::ofstream out(dir / OX_STATE_FILE_NAME, std::ios::binary | std::ios::trunc);
-        out << text;
-    }
+    void WriteState(const std::string& text) const { qr_test::WriteFile(dir / OX_STATE_FILE_NAME, text); }
 
     static std::vector<std::string> Fields(const std::string& state) {
         std::vector<std::string> fields;

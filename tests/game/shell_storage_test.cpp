@@ -2,6 +2,8 @@
 // short settings-less form, the messages printed, and the ranking of a finished game.
 #include "shell_fixture.h"
 
+#include <sstream>
+
 namespace {
 
 constexpr int kEasy = 1, kNormal = 2, kHard = 3;

@@ -121,7 +121,7 @@ double Pitch(const Capture& c, const Burst& b) {
 }
 
 TEST(AudioCapture, PlayedSoundsAreHeardAtTheirTimeLengthPitchAndPan) {
-  const TempDir dir;
+  const qr_test::TempDir dir(kTempPrefix);
   const std::string out = dir / "capture.wav";
   const std::string conf = dir / "alsoft.conf";
   std::ofstream(conf) << "[general]\ndrivers=wave\nchannels=stereo\nsample-type=int16\n"

@@ -3,7 +3,6 @@
 #include "host/audio_decode.h"
 
 #include <gtest/gtest.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -12,54 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/vorbis_file.h"
+#include "tests/support/wav_file.h"
+
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using qr_test::Bytes;
+using qr_test::Riff;
+using Fmt = qr_test::WavFormat;
 
-// Little-endian byte builder for RIFF files.
-struct Riff {
-  Bytes b;
-  Riff& Tag(const char* t) {
-    b.insert(b.end(), t, t + 4);
-    return *this;
-  }
-  Riff& U16(uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back(v >> 8 & 0xFF);
-    return *this;
-  }
-  Riff& U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(v >> (8 * i) & 0xFF);
-    return *this;
-  }
-  Riff& Raw(const Bytes& more) {
-    b.insert(b.end(), more.begin(), more.end());
-    return *this;
-  }
-  Riff& Fill(size_t n, unsigned char v) {
-    b.insert(b.end(), n, v);
-    return *this;
-  }
-};
-
-struct Fmt {
-  uint32_t compression = 1;
-  uint32_t channels = 1;
-  uint32_t hertz = 22050;
-  uint32_t bits = 8;
-  uint32_t size = 16;  // stated size of the fmt chunk; extra bytes are zeros
-};
-
-// "RIFF" size "WAVE" "fmt " chunk, ready for the chunks that follow.
-Riff Header(const Fmt& fmt) {
-  Riff r;
-  r.Tag("RIFF").U32(0).Tag("WAVE").Tag("fmt ").U32(fmt.size).U16(fmt.compression);
-  uint32_t bytes = fmt.bits / 8;
-  r.U16(fmt.channels).U32(fmt.hertz).U32(fmt.hertz * fmt.channels * bytes);
-  r.U16(fmt.channels * bytes).U16(fmt.bits);
-  if (fmt.size > 16) r.Fill(fmt.size - 16, 0);
-  return r;
-}
+// "RIFF" 0 "WAVE" "fmt " chunk, ready for the chunks that follow.
+Riff Header(const Fmt& fmt) { return qr_test::WavHeader(fmt); }
 
 Bytes Ramp(size_t n) {
   Bytes d(n);
@@ -67,9 +29,7 @@ Bytes Ramp(size_t n) {
   return d;
 }
 
-Bytes Wav(const Fmt& fmt, const Bytes& data) {
-  return Header(fmt).Tag("data").U32(uint32_t(data.size())).Raw(data).b;
-}
+Bytes Wav(const Fmt& fmt, const Bytes& data) { return qr_test::WavFile(fmt, data); }
 
 // Writes bytes to an anonymous temporary file positioned at its start, as the
 // host hands files to the readers.
@@ -203,63 +163,12 @@ TEST(LoadWAV, EveryTruncationOfAFileFails) {
 
 // Encodes a sine of the given length with libvorbisenc into an Ogg stream.
 Bytes EncodeOgg(int channels, int hertz, int frames) {
-  Bytes out;
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, channels, hertz, 0.3f) != 0) return out;
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block vb;
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, 1);
-  ogg_page og;
-  auto emit = [&](const ogg_page& page) {
-    out.insert(out.end(), page.header, page.header + page.header_len);
-    out.insert(out.end(), page.body, page.body + page.body_len);
-  };
-
-  ogg_packet header, comments, codebooks;
-  vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-  ogg_stream_packetin(&os, &header);
-  ogg_stream_packetin(&os, &comments);
-  ogg_stream_packetin(&os, &codebooks);
-  while (ogg_stream_flush(&os, &og)) emit(og);
-
-  const int kChunk = 1024;
-  for (int done = 0; done <= frames;) {
-    int n = frames - done < kChunk ? frames - done : kChunk;
-    if (n > 0) {
-      float** buffer = vorbis_analysis_buffer(&vd, n);
-      for (int i = 0; i < n; ++i) {
-        for (int c = 0; c < channels; ++c) {
-          buffer[c][i] = 0.5f * std::sin(float(done + i) * 0.05f * float(c + 1));
-        }
-      }
-    }
-    vorbis_analysis_wrote(&vd, n);  // 0 marks the end of the stream
-    ogg_packet op;
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      while (vorbis_bitrate_flushpacket(&vd, &op)) {
-        ogg_stream_packetin(&os, &op);
-        while (ogg_stream_pageout(&os, &og)) emit(og);
-      }
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  while (ogg_stream_flush(&os, &og)) emit(og);
-
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  return out;
+  qr_test::VorbisStream stream;
+  stream.channels = channels;
+  stream.hertz = hertz;
+  stream.frames = frames;
+  stream.sample = [](int frame, int channel) { return 0.5f * std::sin(float(frame) * 0.05f * float(channel + 1)); };
+  return qr_test::EncodeVorbis(stream);
 }
 
 TEST(LoadOGG, DecodesWholeStreamToSixteenBitSamples) {

@@ -31,7 +31,7 @@ class AudioDevice : public ::testing::Test {
   static void SetUpTestSuite() {
     setenv("ALSOFT_DRIVERS", "null", 1);
     Host();
-    dir_ = new TempDir();
+    dir_ = new qr_test::TempDir(kTempPrefix);
     WriteToneWav(Path("long.wav"), {2.0});
     WriteToneWav(Path("short.wav"), {0.3});
     gc_register_roots(GC_ROOTS_GAME, MarkTestRoots);
@@ -60,11 +60,11 @@ class AudioDevice : public ::testing::Test {
     DestroyGarbage();
   }
 
-  static TempDir* dir_;
+  static qr_test::TempDir* dir_;
   static gxtkAudio* audio_;
 };
 
-TempDir* AudioDevice::dir_;
+qr_test::TempDir* AudioDevice::dir_;
 gxtkAudio* AudioDevice::audio_;
 
 TEST_F(AudioDevice, OpensTheDefaultDeviceWithTheMusicSourceReady) {

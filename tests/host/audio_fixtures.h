@@ -10,81 +10,28 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/audio.h"
 #include "host/host_game.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace audio_test {
 
-// A tone `seconds` long at `frequency` Hz, as 8-bit unsigned or 16-bit signed PCM.
-struct Tone {
-  double seconds;
-  int hertz = 22050;
-  int channels = 1;
-  int bits = 16;
-  double frequency = 441.0;
-  double amplitude = 0.5;
-};
+using qr_test::Tone;
 
-inline void PutLE(std::vector<unsigned char>& b, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
+// Writes the tone as a WAV file at `path`, and gives the path back.
 inline std::string WriteToneWav(const std::string& path, const Tone& t) {
-  const int frames = int(t.seconds * t.hertz);
-  const int sampleBytes = t.bits / 8;
-  const int bytes = frames * t.channels * sampleBytes;
-  std::vector<unsigned char> b;
-  b.insert(b.end(), {'R', 'I', 'F', 'F'});
-  PutLE(b, 36 + bytes, 4);
-  b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  PutLE(b, 16, 4);
-  PutLE(b, 1, 2);
-  PutLE(b, t.channels, 2);
-  PutLE(b, t.hertz, 4);
-  PutLE(b, t.hertz * t.channels * sampleBytes, 4);
-  PutLE(b, t.channels * sampleBytes, 2);
-  PutLE(b, t.bits, 2);
-  b.insert(b.end(), {'d', 'a', 't', 'a'});
-  PutLE(b, bytes, 4);
-  for (int i = 0; i < frames; ++i) {
-    double v = t.amplitude * std::sin(2 * M_PI * t.frequency * i / t.hertz);
-    for (int c = 0; c < t.channels; ++c) {
-      if (sampleBytes == 1) {
-        b.push_back(static_cast<unsigned char>(128 + int(v * 127)));
-      } else {
-        PutLE(b, uint16_t(int16_t(v * 32767)), 2);
-      }
-    }
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  EXPECT_NE(f, nullptr) << path;
-  if (f) {
-    std::fwrite(b.data(), 1, b.size(), f);
-    std::fclose(f);
-  }
+  EXPECT_TRUE(qr_test::WriteFile(path, qr_test::ToneWav(t))) << path;
   return path;
 }
 
-// A private folder for a test's files, removed with everything in it at the end.
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char pattern[] = "/tmp/qr-audio-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    EXPECT_NE(dir, nullptr);
-    path = dir ? dir : "";
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
+// The prefix of the private folders that hold a test's files.
+constexpr char kTempPrefix[] = "qr-audio";
 
 // Polls `done` every few milliseconds until it holds or `limit` seconds pass.
 template <class Pred>

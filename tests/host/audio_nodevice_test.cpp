@@ -12,7 +12,7 @@ TEST(AudioWithoutDevice, PrintsTheFailureAndTheGameRunsOnSilently) {
   setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
   unsetenv("ALSOFT_CONF");
   Host();
-  const TempDir dir;
+  const qr_test::TempDir dir(kTempPrefix);
   const String tone(WriteToneWav(dir / "tone.wav", {0.2}).c_str());
 
   testing::internal::CaptureStdout();

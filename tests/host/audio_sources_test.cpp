@@ -23,7 +23,7 @@ void MarkTestRoots() {
 }
 
 TEST(AudioSources, ChannelsTakeOverSourcesOfStoppedChannels) {
-  const TempDir dir;
+  const qr_test::TempDir dir(kTempPrefix);
   const std::string conf = dir / "alsoft.conf";
   std::ofstream(conf) << "[general]\ndrivers=null\nsources=" << kSourceLimit << "\n";
   setenv("ALSOFT_CONF", conf.c_str(), 1);

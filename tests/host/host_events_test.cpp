@@ -13,6 +13,7 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -20,6 +21,7 @@
 
 #include "host/host_game.h"
 #include "host/keys.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -293,9 +295,8 @@ TEST(HostDate, FillsAsManyFieldsAsFit) {
 class OpenUrlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qr_openurl_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
+    temp = std::make_unique<qr_test::TempDir>("qr_openurl");
+    dir = temp->Path();
     log = dir + "/args";
     std::ofstream script(dir + "/xdg-open");
     script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" << log << "'; done\n";
@@ -306,7 +307,7 @@ class OpenUrlTest : public ::testing::Test {
   }
   void TearDown() override {
     setenv("PATH", oldPath.c_str(), 1);
-    std::system(("rm -rf '" + dir + "'").c_str());
+    temp.reset();
   }
   std::string WaitForLog() {
     for (int i = 0; i < 500; ++i) {
@@ -318,6 +319,7 @@ class OpenUrlTest : public ::testing::Test {
     }
     return "";
   }
+  std::unique_ptr<qr_test::TempDir> temp;
   std::string dir, log, oldPath;
 };
 

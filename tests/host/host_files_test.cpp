@@ -10,11 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,55 +20,30 @@
 #include "host/files.h"
 #include "host/host_game.h"
 #include "host_progs.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_file.h"
 
 namespace {
 
 std::string ToStd(const String& s) { return s.ToUtf8(); }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+using qr_test::Exists;
+using qr_test::ReadFile;
+using qr_test::WriteFile;
 
 // Runs each test in a fresh, empty working directory.
 class InTempDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    oldCwd = cwd;
-    char tmpl[] = "/tmp/qr_files_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    work = std::make_unique<qr_test::TempWorkDir>("qr_files");
+    dir = work->Path();
   }
-  void TearDown() override {
-    ASSERT_EQ(chdir(oldCwd.c_str()), 0);
-    std::system(("rm -rf '" + dir + "'").c_str());
-  }
+  void TearDown() override { work.reset(); }
   // The names in the working directory, sorted.
-  std::vector<std::string> Listing() {
-    std::vector<std::string> names;
-    FILE* ls = popen(("ls -A '" + dir + "'").c_str(), "r");
-    char line[PATH_MAX];
-    while (fgets(line, sizeof line, ls)) {
-      std::string name(line);
-      name.pop_back();
-      names.push_back(name);
-    }
-    pclose(ls);
-    return names;
-  }
-  std::string oldCwd, dir;
+  std::vector<std::string> Listing() { return qr_test::Listing(dir); }
+  std::unique_ptr<qr_test::TempWorkDir> work;
+  std::string dir;
 };
 
 TEST(DataPaths, FixDataPath) {
@@ -175,12 +148,8 @@ TEST_F(InTempDir, ImagesDecodeWithTheirOwnComponentCount) {
 }
 
 // A 16-bit mono WAV of four samples.
-std::string SmallWav() {
-  auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
-  std::string samples = u16(1) + u16(2) + u16(3) + u16(4);
-  return "RIFF" + u32(36 + samples.size()) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
-         u32(22050) + u32(44100) + u16(2) + u16(16) + "data" + u32(samples.size()) + samples;
+qr_test::Bytes SmallWav() {
+  return qr_test::WavFile({1, 1, 22050, 16}, qr_test::Riff().U16(1).U16(2).U16(3).U16(4).b);
 }
 
 TEST_F(InTempDir, TheExtensionChoosesTheSoundReaderWhateverItsCase) {

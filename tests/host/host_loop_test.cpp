@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/host_game.h"
+#include "tests/support/scripted_clock.h"
 
 namespace {
 
@@ -13,37 +14,6 @@ constexpr int kRate = 60;
 constexpr double kPeriod = 1.0 / kRate;
 constexpr double kStart = 100.0;  // the scripted clock's first reading (any non-zero time)
 constexpr double kStall = 1.0;    // a one-second stall
-
-// The window system as the test scripts it. The window closes after `frames` buffer swaps; the
-// event step runs `onEvents` (as window callbacks would) with the number of the frame it follows.
-class ScriptedPlatform : public OxLoopPlatform {
- public:
-  double now = kStart;
-  int frames = 0;
-  int swaps = 0;
-  int polls = 0;
-  int waits = 0;
-  bool active = true;
-  std::vector<double> sleeps;
-  std::function<void(int frame)> onEvents;
-
-  double Time() override { return now; }
-  void Sleep(double seconds) override {
-    sleeps.push_back(seconds);
-    now += seconds;
-  }
-  void SwapBuffers() override { ++swaps; }
-  void PollEvents() override {
-    ++polls;
-    if (onEvents) onEvents(swaps);
-  }
-  void WaitEvents() override {
-    ++waits;
-    if (onEvents) onEvents(swaps);
-  }
-  bool WindowOpen() override { return swaps < frames; }
-  bool WindowActive() override { return active; }
-};
 
 // Counts updates per rendered frame and the suspend/resume calls; hooks let a test act inside a
 // render or an update (stall the clock, change the rate).
@@ -82,6 +52,10 @@ class RecordingDelegate : public OxGameDelegate {
 class Loop : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The window system as the test scripts it: sleeps pass on the clock, and the window stays
+    // closed until a run says after how many buffer swaps it closes.
+    platform.sleepMovesTime = true;
+    platform.frames = 0;
     host.SetLoopPlatform(&platform);
     delegate = new RecordingDelegate;
     host.SetDelegate(delegate);
@@ -92,7 +66,7 @@ class Loop : public ::testing::Test {
     host.RunLoop();
   }
 
-  ScriptedPlatform platform;
+  qr_test::ScriptedClock platform{kStart};
   OxGlfwGame host;
   RecordingDelegate* delegate = nullptr;
 };
@@ -112,13 +86,13 @@ TEST_F(Loop, FixedRateOnAFastMachineSleepsOutEachPeriod) {
   // The first frame anchors the schedule; every later one sleeps exactly until its update is due.
   ASSERT_EQ(platform.sleeps.size(), 60u);
   for (double s : platform.sleeps) EXPECT_NEAR(s, kPeriod, 1e-9);
-  EXPECT_NEAR(platform.now, kStart + 60 * kPeriod, 1e-9);
+  EXPECT_NEAR(platform.seconds, kStart + 60 * kPeriod, 1e-9);
 }
 
 TEST_F(Loop, AStallRunsFourUpdatesThenDropsTheScheduleInsteadOfBursting) {
   host.SetUpdateRate(kRate);
   delegate->onRender = [this](int frame) {
-    if (frame == 5) platform.now += kStall;
+    if (frame == 5) platform.seconds += kStall;
   };
   Run(10);
   EXPECT_EQ(delegate->updatesPerFrame, (std::vector<int>{1, 1, 1, 1, 4, 1, 1, 1, 1, 1}));
@@ -136,19 +110,19 @@ TEST_F(Loop, ASlowFrameCatchesUpWithinFourUpdatesWithoutDroppingTheSchedule) {
   // A render that takes three and a half periods: three updates bring the schedule back ahead of
   // the clock, and the next frame sleeps only for what is left of the period.
   delegate->onRender = [this](int frame) {
-    if (frame == 3) platform.now += 3.5 * kPeriod;
+    if (frame == 3) platform.seconds += 3.5 * kPeriod;
   };
   Run(6);
   EXPECT_EQ(delegate->updatesPerFrame, (std::vector<int>{1, 1, 3, 1, 1, 1}));
   ASSERT_EQ(platform.sleeps.size(), 4u);
   EXPECT_NEAR(platform.sleeps[1], 0.5 * kPeriod, 1e-9);
-  EXPECT_NEAR(platform.now, kStart + 7 * kPeriod, 1e-9);  // the schedule kept its anchor
+  EXPECT_NEAR(platform.seconds, kStart + 7 * kPeriod, 1e-9);  // the schedule kept its anchor
 }
 
 TEST_F(Loop, ChangingTheRateInsideAnUpdateStopsTheBurst) {
   host.SetUpdateRate(kRate);
   delegate->onRender = [this](int frame) {
-    if (frame == 3) platform.now += kStall;
+    if (frame == 3) platform.seconds += kStall;
   };
   // The second update of the stalled frame changes the rate: that frame runs two updates, not
   // four, and the next one anchors afresh.
@@ -193,7 +167,7 @@ TEST_F(Loop, ResumingAfterALongSuspendReanchorsInsteadOfCatchingUp) {
   host.SetUpdateRate(kRate);
   platform.onEvents = [this](int frame) {
     if (frame == 2) platform.active = false;
-    if (frame == 3) platform.now += 60.0;  // a minute away from the game
+    if (frame == 3) platform.seconds += 60.0;  // a minute away from the game
     if (frame == 4) platform.active = true;
   };
   Run(8);

@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/host/recorded_pads.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -113,18 +115,15 @@ TEST_F(PadMappings, TheRecordedPadsDatabaseLinesAreAllValid) {
 // Start-up in a working directory of its own: the file there, then the variable.
 class StartUpMappings : public PadMappings {
  protected:
-  std::filesystem::path oldDir, dir;
+  std::unique_ptr<qr_test::TempWorkDir> work;
+  std::filesystem::path dir;
   void SetUp() override {
-    oldDir = std::filesystem::current_path();
-    char pattern[] = "/tmp/qr-pads-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    std::filesystem::current_path(dir);
+    work = std::make_unique<qr_test::TempWorkDir>("qr-pads");
+    dir = work->Path();
   }
   void TearDown() override {
     unsetenv(kPadMappingVariable);
-    std::filesystem::current_path(oldDir);
-    std::filesystem::remove_all(dir);
+    work.reset();
   }
   std::string FilePath() const { return (dir / kPadMappingFile).string(); }
 };

@@ -17,11 +17,13 @@
 #include "game/shell.h"
 #include "host/files.h"
 #include "support/rel_game.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 using reltest::StartedGame;
-using reltest::ReadFile;
+using qr_test::ReadFile;
 
 // The small disk: room for a state and little else.
 constexpr char kDiskOptions[] = "size=64k";
@@ -70,7 +72,7 @@ class SaveFailure : public ::testing::Test {
   }
 
   static std::string why_not;
-  reltest::WorkDir dir;
+  qr_test::TempWorkDir dir{reltest::kWorkDirPrefix};
   bool mounted = false;
   c_MyApp* app = nullptr;
   std::string old;
@@ -92,7 +94,7 @@ TEST_F(SaveFailure, AFullDiskKeepsTheOldStateAndTheGameRunsOn) {
   EXPECT_LT(ox_app_SaveState(String("a new state that does not fit")), 0);
   PlayOnAndSuspend();
   EXPECT_EQ(ReadFile(OX_STATE_FILE_NAME), old);
-  EXPECT_EQ(reltest::Listing(dir.Path()), (std::vector<std::string>{OX_STATE_FILE_NAME, "filler"}));
+  EXPECT_EQ(qr_test::Listing(dir.Path()), (std::vector<std::string>{OX_STATE_FILE_NAME, "filler"}));
   EXPECT_EQ(app->m_hiscores[kNewestEasy], kNewScore) << "the game keeps what it recorded";
 
   // Room again: the next save writes what the game kept.
@@ -108,7 +110,7 @@ TEST_F(SaveFailure, AReadOnlyDirectoryKeepsTheOldStateAndTheGameRunsOn) {
   EXPECT_EQ(ox_app_SaveState(String("new")), OX_SAVE_CANNOT_CREATE);
   PlayOnAndSuspend();
   EXPECT_EQ(ReadFile(OX_STATE_FILE_NAME), old);
-  EXPECT_EQ(reltest::Listing(dir.Path()), std::vector<std::string>{OX_STATE_FILE_NAME});
+  EXPECT_EQ(qr_test::Listing(dir.Path()), std::vector<std::string>{OX_STATE_FILE_NAME});
   EXPECT_EQ(app->m_hiscores[kNewestEasy], kNewScore);
 
   ASSERT_EQ(mount(nullptr, dir.Path().c_str(), nullptr, MS_REMOUNT, kDiskOptions), 0) << std::strerror(errno);

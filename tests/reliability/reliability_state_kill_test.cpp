@@ -14,25 +14,24 @@
 #include "game/my_app.h"
 #include "host/files.h"
 #include "support/rel_game.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 using reltest::StartedGame;
-using reltest::ReadFile;
+using qr_test::ReadFile;
 using reltest::ReloadAndSave;
 
 constexpr int kRounds = 1000;
 // The kill comes this long after the saving process starts, at most; a save takes about as long.
 constexpr int kMostDelayMicros = 4000;
 constexpr int kDifficulty = 2;
-// Memory-backed when the machine has it: a process's death, not the disk, is under test, and each
-// round's check saves again.
-constexpr char kMemoryDisk[] = "/dev/shm";
 
 // Removes the private files of saves that were cut short (each killed process leaves its own).
 int RemoveUnfinishedSaves(const std::string& dir) {
   int removed = 0;
-  for (const std::string& name : reltest::Listing(dir)) {
+  for (const std::string& name : qr_test::Listing(dir)) {
     if (name != OX_STATE_FILE_NAME && name.size() > sizeof OX_STATE_TEMP_SUFFIX &&
         name.compare(name.size() - (sizeof OX_STATE_TEMP_SUFFIX - 1), std::string::npos,
                      OX_STATE_TEMP_SUFFIX) == 0) {
@@ -44,7 +43,10 @@ int RemoveUnfinishedSaves(const std::string& dir) {
 }
 
 TEST(StateKill, AKilledSaveLeavesTheOldOrTheNewStateWhole) {
-  reltest::WorkDir dir(reltest::Exists(kMemoryDisk) ? kMemoryDisk : "/tmp");
+  // Memory-backed when the machine has it: a process's death, not the disk, is under test, and
+  // each round's check saves again.
+  qr_test::TempWorkDir dir(reltest::kWorkDirPrefix,
+                           qr_test::Exists(qr_test::kMemoryBase) ? qr_test::kMemoryBase : qr_test::kTempBase);
   c_MyApp* app = StartedGame();
   app->m_difficulty = kDifficulty;
   app->m_score = 1;
@@ -71,7 +73,7 @@ TEST(StateKill, AKilledSaveLeavesTheOldOrTheNewStateWhole) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round << ": the saving game stopped by itself";
 
-    ASSERT_TRUE(reltest::Exists(OX_STATE_FILE_NAME)) << "round " << round << ": the state is missing";
+    ASSERT_TRUE(qr_test::Exists(OX_STATE_FILE_NAME)) << "round " << round << ": the state is missing";
     const std::string state = ReadFile(OX_STATE_FILE_NAME);
     ASSERT_FALSE(state.empty()) << "round " << round;
     ASSERT_EQ(ReloadAndSave(app), state) << "round " << round << ": the state is not a whole saved state";

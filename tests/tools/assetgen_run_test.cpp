@@ -2,15 +2,16 @@
 // where the contact sheet is, and fails loudly, never half-silently, on bad input.
 #include "data_files.h"
 #include "tools/assetgen/messages.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
-#include <sstream>
+#include <memory>
 
 namespace fs = std::filesystem;
 namespace msg = assetgen::messages;
@@ -22,19 +23,15 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
+std::string slurp(const fs::path& p) { return qr_test::ReadFile(p); }
 
 class Generator : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qr-assetgen-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        temp_ = std::make_unique<qr_test::TempDir>("qr-assetgen", fs::temp_directory_path());
+        dir_ = temp_->Path();
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override { temp_.reset(); }
 
     Outcome generate(const std::string& args) {
         Outcome r;
@@ -55,6 +52,7 @@ protected:
         return files;
     }
 
+    std::unique_ptr<qr_test::TempDir> temp_;
     fs::path dir_;
 };
 

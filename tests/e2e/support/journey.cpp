@@ -57,9 +57,8 @@ std::string BuildData() { return std::string(QR_DATA_DIR); }
 
 void Journey::SetUp() {
   ASSERT_TRUE(screen_.Connected()) << "no X display: the test script runs the suite under Xvfb";
-  char pattern[] = "/tmp/qr-e2e-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  workdir_ = pattern;
+  temp_ = std::make_unique<qr_test::TempDir>("qr-e2e");
+  workdir_ = temp_->Path();
   artifacts_ = std::string(QR_E2E_ARTIFACTS) + "/" + TestName();
   fs::remove_all(artifacts_);
   fs::create_directories(artifacts_);
@@ -86,7 +85,7 @@ void Journey::TearDown() {
   WaitWindowGone();
   screen_.DropFocusThief();
   manager_.Stop();
-  if (!workdir_.empty()) fs::remove_all(workdir_);
+  temp_.reset();
 }
 
 // Windows are looked up by title: one left by an earlier program must be gone first.

@@ -18,6 +18,7 @@
 #include "support/state_text.h"
 #include "support/view.h"
 #include "support/window_manager.h"
+#include "tests/support/temp_dir.h"
 
 namespace e2e {
 
@@ -114,6 +115,7 @@ class Journey : public ::testing::Test {
   Screen screen_;
   std::unique_ptr<Hands> hands_;
   unsigned long window_ = 0;
+  std::unique_ptr<qr_test::TempDir> temp_;  // the game's working directory, removed afterwards
   std::string workdir_;
   std::string artifacts_;
   int stage_ = 0;

@@ -18,8 +18,8 @@ namespace {
 
 constexpr int kChannels = 3;
 constexpr int kThiefSize = 64;  // the focus thief: a small window in the corner
+constexpr char kThiefName[] = "focus thief";
 constexpr auto kConnectPatience = std::chrono::seconds(10);
-constexpr auto kConnectRetry = std::chrono::milliseconds(50);
 
 int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
 
@@ -144,63 +144,15 @@ bool Shot::SavePng(const std::string& path) const {
 // An X server resets itself when its last client leaves, as between two journeys, and
 // refuses connections meanwhile: the connection is tried again for a while.
 Screen::Screen() {
-  const auto until = std::chrono::steady_clock::now() + kConnectPatience;
-  while (!(display_ = XOpenDisplay(nullptr)) && std::getenv("DISPLAY") &&
-         std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(kConnectRetry);
-  if (display_) XSetErrorHandler(IgnoreXErrors);
-}
-
-Screen::~Screen() {
-  if (!display_) return;
-  DropFocusThief();
-  XCloseDisplay(display_);
-}
-
-namespace {
-
-Window FindBelow(Display* display, Window parent, const std::string& title) {
-  Window root, up, *children = nullptr;
-  unsigned n = 0;
-  Window found = 0;
-  if (!XQueryTree(display, parent, &root, &up, &children, &n)) return 0;
-  for (unsigned i = 0; i < n && !found; ++i) {
-    char* name = nullptr;
-    if (XFetchName(display, children[i], &name) && name) {
-      if (title == name) found = children[i];
-      XFree(name);
-    }
-    if (!found) found = FindBelow(display, children[i], title);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
-}  // namespace
-
-unsigned long Screen::FindWindow(const std::string& title) {
-  if (!display_) return 0;
-  XSync(display_, False);
-  return FindBelow(display_, DefaultRootWindow(display_), title);
-}
-
-bool Screen::WindowSize(unsigned long window, int* width, int* height) {
-  XWindowAttributes a;
-  if (!display_ || !XGetWindowAttributes(display_, window, &a)) return false;
-  *width = a.width;
-  *height = a.height;
-  return true;
-}
-
-bool Screen::RootSize(int* width, int* height) {
-  return display_ && WindowSize(DefaultRootWindow(display_), width, height);
+  if (Open(kConnectPatience)) XSetErrorHandler(IgnoreXErrors);
 }
 
 Shot Screen::Grab(unsigned long window) {
+  Display* display = Raw();
   XWindowAttributes a;
-  if (!display_ || !XGetWindowAttributes(display_, window, &a) || a.map_state != IsViewable)
+  if (!display || !XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable)
     return {};
-  XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(a.width),
+  XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(a.width),
                             static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
   if (!image) return {};
   std::vector<uint8_t> rgb(static_cast<size_t>(a.width) * a.height * kChannels);
@@ -229,53 +181,6 @@ Shot Screen::Grab(unsigned long window) {
   return Shot(a.width, a.height, std::move(rgb));
 }
 
-unsigned long Screen::FocusedWindow() {
-  Window focus = 0;
-  int revert = 0;
-  if (display_) XGetInputFocus(display_, &focus, &revert);
-  return focus;
-}
-
-void Screen::Focus(unsigned long window) {
-  if (!display_) return;
-  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
-  XSync(display_, False);
-}
-
-unsigned long Screen::TakeFocus() {
-  if (!display_) return 0;
-  if (!thief_) {
-    thief_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, kThiefSize,
-                                 kThiefSize, 0, 0, 0);
-    XStoreName(display_, thief_, "focus thief");
-    XSelectInput(display_, thief_, StructureNotifyMask);
-    XMapWindow(display_, thief_);
-    for (XEvent ev; XNextEvent(display_, &ev), ev.type != MapNotify;) {
-    }
-  }
-  XSetInputFocus(display_, thief_, RevertToParent, CurrentTime);
-  XSync(display_, False);
-  return thief_;
-}
-
-void Screen::DropFocusThief() {
-  if (!display_ || !thief_) return;
-  XDestroyWindow(display_, thief_);
-  XSync(display_, False);
-  thief_ = 0;
-}
-
-void Screen::RequestClose(unsigned long window) {
-  if (!display_) return;
-  XEvent ev{};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = window;
-  ev.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-  ev.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display_, window, False, NoEventMask, &ev);
-  XFlush(display_);
-}
+unsigned long Screen::TakeFocus() { return XDisplay::TakeFocus(kThiefName, kThiefSize); }
 
 }  // namespace e2e

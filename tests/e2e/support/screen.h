@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct _XDisplay;
+#include "tests/support/x_display.h"
 
 namespace e2e {
 
@@ -48,36 +48,20 @@ class Shot {
   std::vector<uint8_t> rgb_;
 };
 
-// A connection to the X server the tests run under.
-class Screen {
+// A connection to the X server the tests run under (window lookup, focus, close requests),
+// with grabs of a window's pixels. Focus() gives a window the keyboard focus at once (what
+// xdotool's windowfocus does, without starting a program), for moments when every millisecond
+// of grabbing counts.
+class Screen : public qr_test::XDisplay {
  public:
   Screen();
-  ~Screen();
-  Screen(const Screen&) = delete;
-  Screen& operator=(const Screen&) = delete;
 
-  bool Connected() const { return display_ != nullptr; }
-  // The first window (depth first from the root) whose name is `title`; 0 when there is none.
-  unsigned long FindWindow(const std::string& title);
-  bool WindowSize(unsigned long window, int* width, int* height);
-  // The size of the whole test screen: what a full-screen window fills.
-  bool RootSize(int* width, int* height);
   // The window's pixels; an empty picture when the window is gone or not viewable.
   Shot Grab(unsigned long window);
-  unsigned long FocusedWindow();
-  // Gives a window the keyboard focus at once (what xdotool's windowfocus does, without
-  // starting a program), for moments when every millisecond of grabbing counts.
-  void Focus(unsigned long window);
 
   // A small window of our own that takes the keyboard focus, as another program would.
   unsigned long TakeFocus();
-  void DropFocusThief();
-  // Asks a window to close the way a window manager's close button does.
-  void RequestClose(unsigned long window);
-
- private:
-  ::_XDisplay* display_ = nullptr;
-  unsigned long thief_ = 0;
+  void DropFocusThief() { DropFocusWindow(); }
 };
 
 }  // namespace e2e

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "game/draw_list.h"
+#include "tests/support/runtime_start.h"
 
 namespace {
 
@@ -18,13 +19,13 @@ constexpr float kHoleClearTime = 128, kHoleAge = 10, kHoleDrop = 640;
 
 void startRuntimeOnce(TestHost*& host) {
     if (host) return;
-    // The real OpenAL with its null output, unless the caller chose an output.
-    setenv("ALSOFT_DRIVERS", "null", 0);
     host = new TestHost;
-    static char program[] = "gameplay-tests";
-    static char* argv[] = {program, nullptr};
-    ox_runtime_start(1, argv);
-    ox_audio_SetAudioDevice(new gxtkAudio);
+    // The real OpenAL with its null output, unless the caller chose an output.
+    qr_test::RuntimeStart start;
+    start.program = "gameplay-tests";
+    start.nullAudioOutput = true;
+    start.audioDevice = true;
+    qr_test::StartRuntimeOnce(start);
 }
 
 int backgroundKind(int x, int y) { return (x + 2 * y) % kTileKinds + 1; }

@@ -15,19 +15,7 @@
 #include "game/rules.h"
 #include "host/audio.h"
 #include "host/host_game.h"
-
-// The loop platform of the tests: time only moves when the test says so.
-class TestClock : public OxLoopPlatform {
- public:
-    double seconds = 0;
-    double Time() override { return seconds; }
-    void Sleep(double) override {}
-    void SwapBuffers() override {}
-    void PollEvents() override {}
-    void WaitEvents() override {}
-    bool WindowOpen() override { return true; }
-    bool WindowActive() override { return true; }
-};
+#include "tests/support/scripted_clock.h"
 
 // The host as the tests see it: the desktop host's files and sound loading, with the test
 // clock, a device size the test sets, data read from the build's data folder, and no pads
@@ -35,7 +23,7 @@ class TestClock : public OxLoopPlatform {
 // the test sets).
 class TestHost : public OxGlfwGame {
  public:
-    TestClock clock;
+    qr_test::ScriptedClock clock;  // time only moves when the test says so
     int deviceWidth = 640;
     int deviceHeight = 480;
 

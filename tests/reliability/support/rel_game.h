@@ -1,9 +1,9 @@
 // Shared by the reliability tests: the game's application object on a windowless host (no sound, no
-// pads), a private working directory per test, and small file helpers.
+// pads), and the state read back and saved again. (Private directories and file helpers are the
+// shared test support's.)
 #pragma once
 
 #include <string>
-#include <vector>
 
 class c_MyApp;
 
@@ -15,26 +15,8 @@ namespace reltest {
 // (The reader's status lines are kept off the test's output.)
 c_MyApp* StartedGame();
 
-// Makes a private directory (in /tmp, or under `base`) and works inside it while alive; removes
-// it afterwards.
-class WorkDir {
- public:
-  explicit WorkDir(const std::string& base = "/tmp");
-  ~WorkDir();
-  WorkDir(const WorkDir&) = delete;
-  WorkDir& operator=(const WorkDir&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-  std::string previous_;
-};
-
-bool Exists(const std::string& path);
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
-// Names in a directory, sorted.
-std::vector<std::string> Listing(const std::string& dir);
+// The prefix of the reliability tests' private working directories.
+constexpr char kWorkDirPrefix[] = "qr-rel";
 
 // Reads the state file back the way start-up does, and writes it again from what was read: the
 // text comes back byte for byte only when it was a complete state whose every checksum held.

@@ -8,11 +8,6 @@
 
 namespace {
 
-// The host's data paths hang off its program directory.
-struct HostDirs : OxGlfwGame {
-    static String& BaseDir(OxGlfwGame* host) { return host->*(&HostDirs::_baseDir); }
-};
-
 constexpr int kMaxLoadFrames = 100;
 constexpr int kFullLoadFrames = 14;
 
@@ -172,13 +167,12 @@ TEST_F(LoaderTest, MissingFilesLeaveSlotsEmptyAndLoadingGoesOn) {
     std::filesystem::create_directories(partial / "data" / "sfx");
     std::filesystem::copy_file(data / "fonts" / "shadow_glyphrun.png", partial / "data" / "fonts" / "shadow_glyphrun.png");
     std::filesystem::copy_file(data / "sfx" / "099.wav", partial / "data" / "sfx" / "099.wav");
-    String& baseDir = HostDirs::BaseDir(host);
-    const String saved = baseDir;
-    baseDir = String(partial.string().c_str());
+    const String saved = host->baseDir;
+    host->SetBaseDir(String(partial.string().c_str()));
 
     Boot(640, 480);
     const int frames = Load();
-    baseDir = saved;
+    host->SetBaseDir(saved);
 
     EXPECT_EQ(frames, kFullLoadFrames);
     EXPECT_EQ(app->m_mode, kModeMenu);

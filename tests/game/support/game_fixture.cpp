@@ -5,11 +5,14 @@
 #include <cstdlib>
 
 #include "game/draw_list.h"
+#include "host/files.h"
+#include "host/joystick.h"
 #include "tests/support/runtime_start.h"
 
 namespace {
 
 constexpr double kFrameSeconds = 1.0 / 60;
+constexpr double kMillisPerSecond = 1000;
 constexpr int kScreenW = 640, kScreenH = 480;
 constexpr int kFontSlot = 90, kFontGlyphW = 7, kFontGlyphH = 10, kFontFrames = 128;
 constexpr int kIconSize = 32, kIconFrames = 16;
@@ -35,9 +38,24 @@ int backgroundKind(int x, int y) { return (x + 2 * y) % kTileKinds + 1; }
 const int kFixtureSounds[] = {kSfxPush, 2, 3, 4, 5, 6, 7, kSfxTimeUp, kSfxBoardDone, kSfxJingle, kSfxConfirm, kSfxMove};
 const int kFixtureSoundCount = sizeof(kFixtureSounds) / sizeof(kFixtureSounds[0]);
 
-TestHost::TestHost() {
-    SetLoopPlatform(&clock);
-    _baseDir = String(QR_PROGRAM_DIR);
+TestHost::TestHost() : baseDir(QR_PROGRAM_DIR) {}
+
+int TestHost::Millisecs() { return static_cast<int>(clock.Time() * kMillisPerSecond); }
+
+String TestHost::PathToFilePath(String path) { return ox_data_FilePath(baseDir, path); }
+
+unsigned char* TestHost::LoadImageData(String path, int* width, int* height, int* depth) {
+    return ox_file_LoadImageData(this, path, width, height, depth);
+}
+
+unsigned char* TestHost::LoadAudioData(String path, int* length, int* channels, int* format,
+                                       int* hertz) {
+    return ox_file_LoadAudioData(this, path, length, channels, format, hertz);
+}
+
+bool TestHost::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                            Array<bool> buttons) {
+    return readPads && ox_joystick_Poll(port, joyx, joyy, joyz, buttons);
 }
 
 TestHost* GameFixture::host = nullptr;

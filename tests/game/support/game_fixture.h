@@ -17,26 +17,31 @@
 #include "host/host_game.h"
 #include "tests/support/scripted_clock.h"
 
-// The host as the tests see it: the desktop host's files and sound loading, with the test
-// clock, a device size the test sets, data read from the build's data folder, and no pads
-// unless a test turns on `readPads` (the desktop host's own polling, from the joystick source
-// the test sets).
-class TestHost : public OxGlfwGame {
+// The host as the tests see it: the platform-neutral host with the host's own file, image and
+// sound loading, the test clock, a device size the test sets, data read from the build's data
+// folder, and no pads unless a test turns on `readPads` (the host's own polling, from the
+// joystick source the test sets). No window system is involved.
+class TestHost : public OxGame {
  public:
     qr_test::ScriptedClock clock;  // time only moves when the test says so
     int deviceWidth = 640;
     int deviceHeight = 480;
+    bool readPads = false;
 
     TestHost();
+    int Millisecs() override;
     int GetDeviceWidth() override { return deviceWidth; }
     int GetDeviceHeight() override { return deviceHeight; }
-    bool readPads = false;
+    String PathToFilePath(String path) override;
+    unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override;
+    unsigned char* LoadAudioData(String path, int* length, int* channels, int* format,
+                                 int* hertz) override;
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
-                      Array<bool> buttons) override {
-        return readPads && OxGlfwGame::PollJoystick(port, joyx, joyy, joyz, buttons);
-    }
+                      Array<bool> buttons) override;
     void MarkStarted() { _started = true; }
-    void SetBaseDir(String dir) { _baseDir = dir; }
+    // Data paths resolve beside this directory, as they do beside the program.
+    String baseDir;
+    void SetBaseDir(String dir) { baseDir = dir; }
 };
 
 // Sound numbers the game's rules play, loaded by the fixture.

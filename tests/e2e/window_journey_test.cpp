@@ -23,16 +23,6 @@ bool InPauseMenu(const Shot& s, const View& v) {
 
 class WindowJourney : public Journey {
  protected:
-  // From the menu, Enter starts a game; back once the board has dropped in.
-  void StartAGame(const TileReader& tiles) {
-    ASSERT_FALSE(WaitFor("menu", LooksLikeMenu, kStartPatience).Empty());
-    ASSERT_TRUE(hands_->Focus());
-    ASSERT_FALSE(HoldKeyUntil("Return", "game started", [&](const Shot& s, const View& v) {
-                   return LooksLikeBoard(s, v, tiles);
-                 }).Empty());
-    ASSERT_TRUE(SettledBoard(tiles, "board settled"));
-  }
-
   // F11, then the window again after the switch: its new size, the Loading screen (the images
   // reloading for that size) and then the game where it was. Grabbing starts before the key
   // goes down and goes on without pause, since loading takes a fraction of a second.
@@ -83,7 +73,7 @@ TEST_F(WindowJourney, LosingTheFocusPausesAndSavesAndTheCloseButtonEndsTheGame) 
   TileReader tiles(BuildData() + "/gfx.png");
   ASSERT_TRUE(tiles.Ready());
   Start();
-  StartAGame(tiles);
+  ASSERT_NO_FATAL_FAILURE(StartAGame(tiles));
   ASSERT_FALSE(HasFatalFailure());
   std::remove(StatePath().c_str());
 
@@ -118,7 +108,7 @@ TEST_F(WindowJourney, FullScreenSwitchReloadsTheImagesAndKeepsTheGame) {
   TileReader tiles(BuildData() + "/gfx.png");
   ASSERT_TRUE(tiles.Ready());
   Start();
-  StartAGame(tiles);
+  ASSERT_NO_FATAL_FAILURE(StartAGame(tiles));
   ASSERT_FALSE(HasFatalFailure());
 
   int fullWidth = 0, fullHeight = 0;  // full screen fills the test screen

@@ -51,15 +51,6 @@ class WindowManagerJourney : public Journey {
     Journey::SetUp();
   }
 
-  void StartAGame(const TileReader& tiles) {
-    ASSERT_FALSE(WaitFor("menu", LooksLikeMenu, kStartPatience).Empty());
-    ASSERT_TRUE(hands_->Focus());
-    ASSERT_FALSE(HoldKeyUntil("Return", "game started", [&](const Shot& s, const View& v) {
-                   return LooksLikeBoard(s, v, tiles);
-                 }).Empty());
-    ASSERT_TRUE(SettledBoard(tiles, "board settled"));
-  }
-
   // Waits until the game's window (found again: a full-screen switch may make a new one) has
   // this size; with `loading`, also until it shows the Loading screen there, grabbing without
   // pause since loading takes a fraction of a second.
@@ -120,7 +111,7 @@ TEST_F(WindowManagerJourney, AltF4EndsTheProgramFromAGame) {
   TileReader tiles(BuildData() + "/gfx.png");
   ASSERT_TRUE(tiles.Ready());
   Start();
-  StartAGame(tiles);
+  ASSERT_NO_FATAL_FAILURE(StartAGame(tiles));
   ASSERT_FALSE(HasFatalFailure());
   ASSERT_TRUE(hands_->Tap("alt+F4"));
   EXPECT_EQ(game_.WaitExit(kExitPatience), 0);
@@ -130,7 +121,7 @@ TEST_F(WindowManagerJourney, FullScreenAndBackKeepsTheGamePlaying) {
   TileReader tiles(BuildData() + "/gfx.png");
   ASSERT_TRUE(tiles.Ready());
   Start();
-  StartAGame(tiles);
+  ASSERT_NO_FATAL_FAILURE(StartAGame(tiles));
   ASSERT_FALSE(HasFatalFailure());
   auto playing = [&](const Shot& s, const View& v) {
     return LooksBright(s, v) && !InPauseMenu(s, v) && LooksLikeBoard(s, v, tiles);
@@ -154,7 +145,7 @@ TEST_F(WindowManagerJourney, ResizedByTheManagerReloadsAndFitsTheBoard) {
   TileReader tiles(BuildData() + "/gfx.png");
   ASSERT_TRUE(tiles.Ready());
   Start();
-  StartAGame(tiles);
+  ASSERT_NO_FATAL_FAILURE(StartAGame(tiles));
   ASSERT_FALSE(HasFatalFailure());
   ResizeAndExpectReload(1024, 768, tiles);
   ASSERT_FALSE(HasFatalFailure());
@@ -169,7 +160,7 @@ TEST_F(WindowManagerJourney, MinimisedTheGameSuspendsAndRestoredItDrawsAgain) {
   TileReader tiles(BuildData() + "/gfx.png");
   ASSERT_TRUE(tiles.Ready());
   Start();
-  StartAGame(tiles);
+  ASSERT_NO_FATAL_FAILURE(StartAGame(tiles));
   ASSERT_FALSE(HasFatalFailure());
   const pid_t pid = game_.Pid();
 

@@ -240,6 +240,12 @@ std::optional<Board> Journey::StartGameWithEnter(const TileReader& tiles) {
   return board;
 }
 
+void Journey::StartAGame(const TileReader& tiles) {
+  ASSERT_FALSE(WaitFor("menu", LooksLikeMenu, kStartPatience).Empty());
+  ASSERT_TRUE(hands_->Focus());
+  ASSERT_TRUE(StartGameWithEnter(tiles)) << "no game was dealt";
+}
+
 std::optional<Board> Journey::StartGameWithALine(const TileReader& tiles) {
   for (int deal = 0; deal < kDealAttempts; ++deal) {
     std::optional<Board> board = StartGameWithEnter(tiles);

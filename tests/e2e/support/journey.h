@@ -81,7 +81,10 @@ class Journey : public ::testing::Test {
   // From the menu: Enter held until a board is dealt; the board once it has dropped in, with
   // the cursor at its starting cell.
   std::optional<Board> StartGameWithEnter(const TileReader& tiles);
-  // The same, for a deal that offers a line to clear: a deal may offer none, and then that
+  // Waits for the menu, focuses the window and starts a game with Enter as above; a fatal
+  // failure when no board settles.
+  void StartAGame(const TileReader& tiles);
+  // The same as StartGameWithEnter, for a deal that offers a line to clear: a deal may offer none, and then that
   // game is quit from the pause menu (entering a score of 0) and another one started.
   std::optional<Board> StartGameWithALine(const TileReader& tiles);
   // Brings the cursor to a tile whose push makes a line and pushes it with Z and an arrow; the

@@ -5,7 +5,6 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace e2e {
@@ -138,17 +137,8 @@ std::string ChangeDigit(const std::string& text, int field) {
 }
 
 std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-bool WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out);
+  if (!qr_test::Exists(path)) return std::nullopt;
+  return qr_test::ReadFile(path);
 }
 
 }  // namespace e2e

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+
 namespace e2e {
 
 enum Difficulty { kEasy = 1, kNormal = 2, kHard = 3 };
@@ -56,6 +58,6 @@ int LastField(Difficulty d, int k);
 std::string ChangeDigit(const std::string& text, int field);
 
 std::optional<std::string> ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& text);
+using qr_test::WriteFile;
 
 }  // namespace e2e

@@ -373,6 +373,11 @@ private:
     OptionGear p_OptionBackGear();
     void p_OptionCloseByGear(bool gearHit);
     void p_OptionOverscan(float slideX);
+    // The console's overscan slider as the options box and the pause menu both show it: its
+    // bar and knob centred on centreX, and the shoulder buttons stepping it (each step taken
+    // once per press through `latch`), clamped and applied to the screen margin.
+    void p_OverscanSlider(float centreX, float barY, float knobY);
+    void p_OverscanShoulders(int& latch);
     int p_OptionLines(float rise);
     bool p_OptionLineTapped(int n, float tapX, float y, float tapW);
     void p_OptionLineText(const String& text, float x, float y);

@@ -1,10 +1,11 @@
 // The options box: a panel that slides up over the menu or the pause menu with a back gear
 // and one line per setting; each line toggles when tapped or fired. Closing it saves.
+#include <algorithm>
+#include <cmath>
+
 #include "game/my_app.h"
 #include "game/rules.h"
 #include "game/shell.h"
-
-#include <cmath>
 
 namespace {
 
@@ -28,8 +29,10 @@ constexpr char kBackLabel[] = "<[BACK]";
 
 // Console overscan slider.
 constexpr float kSliderY = 92, kSliderCentre = 0.6f, kSliderSize = 2.0f;
-constexpr float kBarHalf = 128, kBarWidth = 256, kBarHeight = 9, kBarRise = 5;
-constexpr float kKnobScale = 2.67f, kKnobBack = 132, kKnobRise = 8, kKnobW = 8, kKnobH = 16;
+constexpr float kBarRise = 5, kKnobRise = 8;
+// The slider as both screens draw it.
+constexpr float kBarHalf = kOverscanBarWidth / 2, kBarHeight = 9;
+constexpr float kKnobScale = 2.67f, kKnobBack = 132, kKnobW = 8, kKnobH = 16;
 constexpr float kBarR = 0, kBarG = 128, kBarB = 255, kBarAlpha = 0.5f;
 constexpr float kKnobR = 255, kKnobG = 255, kKnobB = 0, kKnobAlpha = 0.75f;
 
@@ -230,21 +233,28 @@ void c_MyApp::p_OptionOverscan(float slideX) {
     p_ResetDraw();
     p_SetSize(kSliderSize);
     p_Text(centre, y, String(kOverscanLabel), 1, 1, 0);
+    p_OverscanSlider(centre, y - kBarRise, y - kKnobRise);
+    p_OverscanShoulders(m_optKeyLatch);
+}
+
+void c_MyApp::p_OverscanSlider(float centreX, float barY, float knobY) {
     p_SetCol(kBarR, kBarG, kBarB, kBarAlpha);
-    p_Rect(centre - kBarHalf, y - kBarRise, kBarWidth, kBarHeight);
+    p_Rect(centreX - kBarHalf, barY, kOverscanBarWidth, kBarHeight);
     p_SetCol(kKnobR, kKnobG, kKnobB, kKnobAlpha);
-    p_Rect(m_options[kOptOverscan] * kKnobScale + centre - kKnobBack, y - kKnobRise, kKnobW, kKnobH);
-    if (anyPlayer(*this, kKeyFire5) && m_optKeyLatch == 0 && m_options[kOptOverscan] > 0) {
+    p_Rect(m_options[kOptOverscan] * kKnobScale + centreX - kKnobBack, knobY, kKnobW, kKnobH);
+}
+
+void c_MyApp::p_OverscanShoulders(int& latch) {
+    if (anyPlayer(*this, kKeyFire5) && latch == 0 && m_options[kOptOverscan] > 0) {
         m_options[kOptOverscan] -= kOverscanStep;
-        m_optKeyLatch = 1;
+        latch = 1;
     }
-    if (anyPlayer(*this, kKeyFire6) && m_optKeyLatch == 0 && m_options[kOptOverscan] < kOverscanMax) {
+    if (anyPlayer(*this, kKeyFire6) && latch == 0 && m_options[kOptOverscan] < kOverscanMax) {
         m_options[kOptOverscan] += kOverscanStep;
-        m_optKeyLatch = 1;
+        latch = 1;
     }
     int& setting = m_options[kOptOverscan];
-    if (setting < kOverscanMin) setting = kOverscanMin;
-    if (setting > kOverscanMax) setting = kOverscanMax;
+    setting = std::clamp(setting, kOverscanMin, kOverscanMax);
     overscan = static_cast<float>(setting);
 }
 

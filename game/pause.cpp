@@ -36,10 +36,7 @@ constexpr char kPausedText[] = "PAUSED";
 
 // Console overscan slider.
 constexpr float kSliderTextRise = 150, kBarRise = 154, kKnobRise = 158;
-constexpr float kBarHalf = 128, kBarWidth = 256, kBarHeight = 9, kSliderSize = 2;
-constexpr float kKnobScale = 2.67f, kKnobBack = 132, kKnobW = 8, kKnobH = 16, kTapH = 16;
-constexpr float kBarR = 0, kBarG = 128, kBarB = 255, kBarAlpha = 0.5f;
-constexpr float kKnobR = 255, kKnobG = 255, kKnobB = 0, kKnobAlpha = 0.75f;
+constexpr float kSliderSize = 2, kTapH = 16;
 constexpr float kOverscanToggleAt = 32;  // a tap above this margin goes to the minimum
 
 // Buttons.
@@ -219,26 +216,13 @@ void c_MyApp::p_PauseOverscan() {
     p_ResetDraw();
     p_SetSize(kSliderSize);
     p_Text(jscrw / 2, y - kSliderTextRise, String(kOverscanLabel), 1, 1, 0);
-    p_SetCol(kBarR, kBarG, kBarB, kBarAlpha);
-    p_Rect(jscrw / 2 - kBarHalf, y - kBarRise, kBarWidth, kBarHeight);
-    p_SetCol(kKnobR, kKnobG, kKnobB, kKnobAlpha);
-    p_Rect(m_options[kOptOverscan] * kKnobScale + jscrw / 2 - kKnobBack, y - kKnobRise, kKnobW, kKnobH);
-    if (p_MouseIn_Centered(jscrw / 2, y - kKnobRise, kBarWidth, kTapH) && m_touchUsed == 0) {
+    p_OverscanSlider(jscrw / 2, y - kBarRise, y - kKnobRise);
+    if (p_MouseIn_Centered(jscrw / 2, y - kKnobRise, kOverscanBarWidth, kTapH) && m_touchUsed == 0) {
         m_touchUsed = 1;
         play(*this, kOverscanSfx);
         m_options[kOptOverscan] = overscan >= kOverscanToggleAt ? kOverscanMin : kOverscanMax;
     }
-    if (anyPlayer(*this, kKeyFire5) && m_keyLatch == 0 && m_options[kOptOverscan] > 0) {
-        m_options[kOptOverscan] -= kOverscanStep;
-        m_keyLatch = 1;
-    }
-    if (anyPlayer(*this, kKeyFire6) && m_keyLatch == 0 && m_options[kOptOverscan] < kOverscanMax) {
-        m_options[kOptOverscan] += kOverscanStep;
-        m_keyLatch = 1;
-    }
-    int& setting = m_options[kOptOverscan];
-    setting = std::clamp(setting, kOverscanMin, kOverscanMax);
-    overscan = static_cast<float>(setting);
+    p_OverscanShoulders(m_keyLatch);
 }
 
 // The resume, quit and options buttons, the selected one highlighted: a column at the left

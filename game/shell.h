@@ -51,6 +51,7 @@ inline constexpr char16_t kOverscanLabel[] = u"\u00ACU <      Overscan      > \u
 constexpr int kOverscanStep = 16;     // per press of a shoulder button
 constexpr int kOverscanMin = 1;
 constexpr int kOverscanMax = 96;
+constexpr float kOverscanBarWidth = 256;  // the slider's bar, centred on the slider
 
 // ---- Pointer slots ----
 constexpr int kPointerSlots = 10;

@@ -113,9 +113,6 @@ constexpr int kSchemeKeyboard = 0, kSchemeController = 1, kSchemeTouch = 2;
 constexpr int kDragNone = -1;
 constexpr int kDragLatch = -1;         // a drag sets the latches to -1, which wheel actions treat as free
 
-// Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
-
 // Menu actions wait until the key and the pointer used by the last one are let go; an
 // action takes both latches.
 bool latchesFree(const c_MyApp& app) { return app.m_keyLatch == 0 && app.m_touchUsed == 0; }
@@ -203,9 +200,9 @@ c_MyApp::MenuLayout c_MyApp::p_MenuSlideIn() {
 // Quitting: the desktop ends at once; the console asks first.
 void c_MyApp::p_MenuQuitKeys() {
     if (!latchesFree(*this)) return;
-    if (anyPlayer(*this, kKeyPause) && isOuya == 0) {
+    if (p_AnyHeld(kKeyPause) && isOuya == 0) {
         oxError(String());
-    } else if (isOuya == 1 && (anyPlayer(*this, kKeyBack) || ox_input_KeyDown(kKeyCodeEscape))) {
+    } else if (isOuya == 1 && (p_AnyHeld(kKeyBack) || ox_input_KeyDown(kKeyCodeEscape))) {
         m_mode = kModeQuitPrompt;
         setLatches(*this);
     }
@@ -500,7 +497,7 @@ void c_MyApp::p_MenuMakerLogo(const MenuLayout& at) {
 // panel, and closes on fire or a press.
 void c_MyApp::p_MenuCredits(const MenuLayout& at) {
     m_creditScroll -= kCreditSpeed;
-    if (anyPlayer(*this, kKeyDown) || anyPlayer(*this, kKeyUp)) m_creditScroll -= kCreditFastSpeed;
+    if (p_AnyHeld(kKeyDown) || p_AnyHeld(kKeyUp)) m_creditScroll -= kCreditFastSpeed;
     if (m_creditScroll < -kCreditLine) {
         m_creditScroll += kCreditLine;
         ++m_creditTop;
@@ -512,7 +509,7 @@ void c_MyApp::p_MenuCredits(const MenuLayout& at) {
 
     bool fire = false;
     for (int k = kKeyFire1; k <= kKeyFire4; ++k)
-        if (anyPlayer(*this, k)) fire = true;
+        if (p_AnyHeld(k)) fire = true;
     if ((fire || m_pointerDown) && latchesFree(*this)) {
         m_creditsOpen = 0;
         p_PlaySFX(kSfxMove);

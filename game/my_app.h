@@ -235,6 +235,8 @@ public:
     // Frame dispatcher and controls (dispatch.cpp).
     int p_PlayKey(int key, int mode, int player);
     int p_PlayKeyAll(int key, int mode);
+    // The key held by the keyboard or any pad, sticks included: what the menus read.
+    bool p_AnyHeld(int key) { return p_PlayKeyAll(key, kKeyModeStick) > 0; }
     int p_AnalogueControl();
     float p_StickX(int axis, int player);
     float p_StickY(int axis, int player);

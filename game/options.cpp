@@ -65,9 +65,6 @@ constexpr char kCurrentTune[] = "-1";
 
 namespace {
 
-// Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
-
 // The sound mode as the box shows it: a stored value it has no text for is Off.
 int shownSoundMode(c_MyApp* app) {
     int& mode = app->m_options[kOptSoundMode];
@@ -219,7 +216,7 @@ c_MyApp::OptionGear c_MyApp::p_OptionBackGear() {
 
 // A tap on the back gear or the pause key closes the box.
 void c_MyApp::p_OptionCloseByGear(bool gearHit) {
-    if ((gearHit || anyPlayer(*this, kKeyPause)) && m_optKeyLatch == 0 && m_optTouchLatch == 0) {
+    if ((gearHit || p_AnyHeld(kKeyPause)) && m_optKeyLatch == 0 && m_optTouchLatch == 0) {
         p_OptionClose();
         m_keyLatch = 1;
         m_touchUsed = 1;
@@ -245,11 +242,11 @@ void c_MyApp::p_OverscanSlider(float centreX, float barY, float knobY) {
 }
 
 void c_MyApp::p_OverscanShoulders(int& latch) {
-    if (anyPlayer(*this, kKeyFire5) && latch == 0 && m_options[kOptOverscan] > 0) {
+    if (p_AnyHeld(kKeyFire5) && latch == 0 && m_options[kOptOverscan] > 0) {
         m_options[kOptOverscan] -= kOverscanStep;
         latch = 1;
     }
-    if (anyPlayer(*this, kKeyFire6) && latch == 0 && m_options[kOptOverscan] < kOverscanMax) {
+    if (p_AnyHeld(kKeyFire6) && latch == 0 && m_options[kOptOverscan] < kOverscanMax) {
         m_options[kOptOverscan] += kOverscanStep;
         latch = 1;
     }
@@ -266,7 +263,7 @@ int c_MyApp::p_OptionLines(float rise) {
 
     bool fire = false;
     for (int k = kKeyFire1; k <= kKeyFire6; ++k)
-        if (anyPlayer(*this, k)) fire = true;
+        if (p_AnyHeld(k)) fire = true;
 
     float y = rise + kLineTop;
     for (int idx = 0; idx < count; ++idx) {
@@ -321,13 +318,13 @@ void c_MyApp::p_OptionLineText(const String& text, float x, float y) {
 void c_MyApp::p_OptionKeys(int count) {
     if (m_optKeyLatch != 0) return;
     if (m_optSel == 0 &&
-        (anyPlayer(*this, kKeyFire6) || anyPlayer(*this, kKeyFire1) || anyPlayer(*this, kKeyFire2))) {
+        (p_AnyHeld(kKeyFire6) || p_AnyHeld(kKeyFire1) || p_AnyHeld(kKeyFire2))) {
         p_OptionClose();
-    } else if ((anyPlayer(*this, kKeyUp) || anyPlayer(*this, kKeyLeft)) && m_optSel > 0) {
+    } else if ((p_AnyHeld(kKeyUp) || p_AnyHeld(kKeyLeft)) && m_optSel > 0) {
         --m_optSel;
         m_optKeyLatch = 1;
         p_PlaySFX(kSfxMove);
-    } else if ((anyPlayer(*this, kKeyDown) || anyPlayer(*this, kKeyRight)) && m_optSel < count) {
+    } else if ((p_AnyHeld(kKeyDown) || p_AnyHeld(kKeyRight)) && m_optSel < count) {
         ++m_optSel;
         m_optKeyLatch = 1;
         p_PlaySFX(kSfxMove);
@@ -339,6 +336,6 @@ void c_MyApp::p_OptionReleaseLatches() {
     if (m_pointerDown == 0) m_optTouchLatch = 0;
     bool held = false;
     for (int key : kKeyboardControlSet)
-        if (anyPlayer(*this, key)) held = true;
+        if (p_AnyHeld(key)) held = true;
     if (!held) m_optKeyLatch = 0;
 }

@@ -86,10 +86,6 @@ const PromptLine kPromptLines[] = {
     {u"or \u00ACJ to Ignore", 2.0f, 20},
 };
 
-
-// Any of the game pads (and the keyboard) holds the key.
-bool anyPlayer(c_MyApp& app, int key) { return app.p_PlayKeyAll(key, kKeyModeStick) > 0; }
-
 void play(c_MyApp& app, const Sfx& s) { app.p_PlaySFX(s.n, s.rate, s.volume, 0.0f); }
 
 }  // namespace
@@ -162,11 +158,11 @@ void c_MyApp::p_PauseFigure() {
 // Up and down set the outer arm's length (up to the radius R), left and right its speed;
 // a label in the corner shows both.
 void c_MyApp::p_PauseTuneFigure(float R) {
-    if (anyPlayer(*this, kKeyUp)) m_spiroArm -= kArmStep;
-    if (anyPlayer(*this, kKeyDown)) m_spiroArm += kArmStep;
+    if (p_AnyHeld(kKeyUp)) m_spiroArm -= kArmStep;
+    if (p_AnyHeld(kKeyDown)) m_spiroArm += kArmStep;
     m_spiroArm = std::clamp(m_spiroArm, 0.0f, std::max(R, 0.0f));
-    if (anyPlayer(*this, kKeyLeft)) m_spiroSpeed -= kSpeedStep;
-    if (anyPlayer(*this, kKeyRight)) m_spiroSpeed += kSpeedStep;
+    if (p_AnyHeld(kKeyLeft)) m_spiroSpeed -= kSpeedStep;
+    if (p_AnyHeld(kKeyRight)) m_spiroSpeed += kSpeedStep;
     m_spiroSpeed = std::clamp(m_spiroSpeed, 0.0f, kSpeedMax);
     p_ResetDraw();
     p_SetCol(kLabelR, kLabelG, kLabelB, kLabelAlpha);
@@ -274,7 +270,7 @@ void c_MyApp::p_PauseButtons() {
 // latches so that one press moves one place.
 void c_MyApp::p_PauseKeySelect() {
     if (m_keyLatch != 0) return;
-    const bool fire = anyPlayer(*this, kKeyFire1), up = anyPlayer(*this, kKeyUp), down = anyPlayer(*this, kKeyDown);
+    const bool fire = p_AnyHeld(kKeyFire1), up = p_AnyHeld(kKeyUp), down = p_AnyHeld(kKeyDown);
     if (m_pauseSel == kSelResume) {
         if (fire) {
             p_PauseResume();
@@ -312,7 +308,7 @@ void c_MyApp::p_PauseKeySelect() {
 
 // The pause key resumes.
 void c_MyApp::p_PauseResumeKey() {
-    if (anyPlayer(*this, kKeyPause) && m_keyLatch == 0) {
+    if (p_AnyHeld(kKeyPause) && m_keyLatch == 0) {
         p_PauseResume();
         m_keyLatch = 1;
     }
@@ -342,11 +338,11 @@ int c_MyApp::p_OuyaQuit() {
 
     // 4. Fire ignores (back to the menu); the other buttons or the pause key quit.
     if (m_touchUsed == 0 && m_keyLatch == 0) {
-        if (anyPlayer(*this, kKeyFire1)) {
+        if (p_AnyHeld(kKeyFire1)) {
             m_mode = kModeMenu;
             m_keyLatch = m_touchUsed = 1;
         }
-        if (anyPlayer(*this, kKeyFire2) || anyPlayer(*this, kKeyFire3) || anyPlayer(*this, kKeyPause))
+        if (p_AnyHeld(kKeyFire2) || p_AnyHeld(kKeyFire3) || p_AnyHeld(kKeyPause))
             oxError(String());
     }
     return 0;

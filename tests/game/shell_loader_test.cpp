@@ -167,7 +167,7 @@ TEST_F(LoaderTest, MissingFilesLeaveSlotsEmptyAndLoadingGoesOn) {
     std::filesystem::create_directories(partial / "data" / "sfx");
     std::filesystem::copy_file(data / "fonts" / "shadow_glyphrun.png", partial / "data" / "fonts" / "shadow_glyphrun.png");
     std::filesystem::copy_file(data / "sfx" / "099.wav", partial / "data" / "sfx" / "099.wav");
-    const String saved = host->baseDir;
+    const String saved = host->BaseDir();
     host->SetBaseDir(String(partial.string().c_str()));
 
     Boot(640, 480);

@@ -38,11 +38,11 @@ int backgroundKind(int x, int y) { return (x + 2 * y) % kTileKinds + 1; }
 const int kFixtureSounds[] = {kSfxPush, 2, 3, 4, 5, 6, 7, kSfxTimeUp, kSfxBoardDone, kSfxJingle, kSfxConfirm, kSfxMove};
 const int kFixtureSoundCount = sizeof(kFixtureSounds) / sizeof(kFixtureSounds[0]);
 
-TestHost::TestHost() : baseDir(QR_PROGRAM_DIR) {}
+TestHost::TestHost() : baseDir_(QR_PROGRAM_DIR) {}
 
 int TestHost::Millisecs() { return static_cast<int>(clock.Time() * kMillisPerSecond); }
 
-String TestHost::PathToFilePath(String path) { return ox_data_FilePath(baseDir, path); }
+String TestHost::PathToFilePath(String path) { return ox_data_FilePath(baseDir_, path); }
 
 unsigned char* TestHost::LoadImageData(String path, int* width, int* height, int* depth) {
     return ox_file_LoadImageData(this, path, width, height, depth);

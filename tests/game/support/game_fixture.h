@@ -40,8 +40,11 @@ class TestHost : public OxGame {
                       Array<bool> buttons) override;
     void MarkStarted() { _started = true; }
     // Data paths resolve beside this directory, as they do beside the program.
-    String baseDir;
-    void SetBaseDir(String dir) { baseDir = dir; }
+    String BaseDir() const { return baseDir_; }
+    void SetBaseDir(String dir) { baseDir_ = dir; }
+
+ private:
+    String baseDir_;
 };
 
 // Sound numbers the game's rules play, loaded by the fixture.
